@@ -1,0 +1,122 @@
+// The boundary between the media layer and the operating system.
+//
+// Everything above this header is written against `platform::Backend`; only the
+// files in media/platform/ include SDL2, EGL or OS headers. Two backends exist:
+// the SDL2 backend (a real window with an OpenGL compatibility context, SDL's event
+// queue and audio device) and the headless backend (virtual clock, scripted input,
+// offscreen or no drawing, audio written to a file).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace platform {
+
+// What the window system tells the input module. Key codes are already in the
+// Windows virtual-key numbering (letters = upper-case character, main-row digits
+// = digit character, keypad 96..105, sided modifiers 160..165, ...); characters
+// are UTF-16 code units.
+enum class EventKind {
+  KeyDown,      // data = key code
+  KeyRepeat,    // data = key code; auto-repeat of a held key
+  KeyUp,        // data = key code
+  Char,         // data = UTF-16 code unit
+  Close,        // close button or Alt+F4; the window stays open
+  FocusLost,    // the application became inactive
+  FocusGained,  // the application became active again
+  TimerTick,    // data = timer id (see StartTimer)
+  Quit,         // the scripted run asks the program to end with status 0
+};
+
+struct Event {
+  EventKind kind = EventKind::KeyDown;
+  int data = 0;
+  int mods = 0;  // shift 1, control 2, alt 4, system key 8
+};
+
+struct WindowSpec {
+  int width = 700;
+  int height = 540;
+  int flags = 2;  // graphics flags: 2 back buffer, 4 alpha, 8 depth, 16 stencil, 32 accumulation
+  std::string title = "Tessaly Application";
+};
+
+// Stereo, interleaved 16-bit output: the callback fills `frames` sample frames.
+// It runs on the audio thread (SDL) or on the main thread as virtual time passes
+// (headless).
+using AudioCallback = std::function<void(int16_t* out, int frames)>;
+
+class AudioDevice {
+ public:
+  virtual ~AudioDevice() = default;
+  virtual int Rate() const = 0;  // sample frames per second
+  // Guard for state shared with the callback; held only for short updates.
+  virtual void Lock() = 0;
+  virtual void Unlock() = 0;
+};
+
+class Backend {
+ public:
+  virtual ~Backend() = default;
+  virtual const char* Name() const = 0;
+
+  // Window and GL context. OpenWindow creates the window (client area exactly
+  // width x height, centred, not resizable, caption = title) and makes its GL
+  // context current. Returns false, changing nothing, when that is impossible.
+  virtual bool OpenWindow(const WindowSpec& spec) = 0;
+  virtual void CloseWindow() = 0;
+  virtual bool WindowOpen() const = 0;
+  // True when GL calls reach a real context (false for the headless run that
+  // draws nothing).
+  virtual bool HasGL() const = 0;
+  // Presents the back buffer with the given swap interval (0 = no vsync).
+  virtual void Present(int swap_interval) = 0;
+
+  // Event pump: PollEvent never blocks; WaitEvent blocks until at least one
+  // event is pending (it does not take it off the queue).
+  virtual bool PollEvent(Event& out) = 0;
+  virtual void WaitEvent() = 0;
+
+  // Monotonic millisecond clock, wrapping at 2^32, and sleeping.
+  virtual uint32_t Millis() = 0;
+  virtual void SleepMillis(int ms) = 0;
+
+  // Periodic timer: fires at creation time + n * period_ms and posts one
+  // TimerTick event (data = the returned id) per deadline. Returns an id > 0,
+  // or 0 when it cannot start.
+  virtual int StartTimer(int period_ms) = 0;
+  virtual void StopTimer(int id) = 0;
+
+  // Audio output. Returns null when no device can be opened.
+  virtual std::unique_ptr<AudioDevice> OpenAudio(int rate, AudioCallback callback) = 0;
+};
+
+// The backend in use. The first call without an installed backend installs the
+// SDL2 backend.
+Backend& Current();
+// Installs a backend (replacing and destroying the previous one).
+void Install(std::unique_ptr<Backend> backend);
+
+std::unique_ptr<Backend> CreateSdlBackend();
+
+struct HeadlessOptions {
+  std::string script;        // scripted input file, or empty for none
+  uint32_t clock_start = 0;  // virtual clock at start, in ms
+  std::string audio_out;     // WAV file the mixer output is written to, or empty
+  bool draw = false;         // true: offscreen GL on Mesa's software renderer
+};
+std::unique_ptr<Backend> CreateHeadlessBackend(const HeadlessOptions& options);
+
+// Program-exit actions, run in reverse order of registration by RunExitHooks
+// (called by Quit and at normal exit).
+void AddExitHook(std::function<void()> hook);
+void RunExitHooks();
+
+// Absolute path of the running program file, or empty when it cannot be found.
+std::string ExecutablePath();
+std::string CurrentDirectory();
+bool ChangeDirectory(const std::string& path);
+
+}  // namespace platform

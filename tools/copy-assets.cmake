@@ -1,0 +1,10 @@
+# Copies assets/ into the build folder, leaving an existing data/score.txt alone.
+file(GLOB_RECURSE files RELATIVE ${SRC} ${SRC}/*)
+foreach(f ${files})
+  if(f STREQUAL "data/score.txt" AND EXISTS ${DST}/${f})
+    continue()
+  endif()
+  get_filename_component(dir ${DST}/${f} DIRECTORY)
+  file(MAKE_DIRECTORY ${dir})
+  file(COPY_FILE ${SRC}/${f} ${DST}/${f} ONLY_IF_DIFFERENT)
+endforeach()

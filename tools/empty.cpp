@@ -1,0 +1,1 @@
+// Keeps the game library non-empty while game/ has no sources yet.
