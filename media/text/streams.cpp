@@ -1,0 +1,395 @@
+#include "media/text/streams.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+namespace {
+
+constexpr uint8_t kCR = 13;
+constexpr uint8_t kLF = 10;
+
+// Collects the bytes of one line and turns them into a text.
+class LineBuilder {
+ public:
+  // Returns false when the byte ends the line.
+  bool Add(uint8_t byte) {
+    if (byte == kLF || byte == 0) return false;
+    if (byte != kCR) _bytes.push_back(static_cast<char16_t>(byte));
+    return true;
+  }
+  String Take() { return std::move(_bytes); }
+
+ private:
+  String _bytes;
+};
+
+// How many of count bytes fit before a 32-bit position would overflow.
+int ClampToPositionLimit(int32_t pos, int count) {
+  if (count <= 0 || pos < 0) return std::max(count, 0);
+  return static_cast<int>(std::min<int64_t>(count, int64_t{INT32_MAX} - pos));
+}
+
+String g_last_failed_open;
+
+StreamRef Failed(std::u16string_view url) {
+  g_last_failed_open.assign(url);
+  return nullptr;
+}
+
+TStream& Require(const StreamRef& stream, const char* operation) {
+  if (stream) return *stream;
+  std::string message = std::string(operation) + " called with a null stream";
+  if (!g_last_failed_open.empty()) {
+    message += " (the last file that could not be opened was \"" + TextToUtf8(g_last_failed_open) + "\")";
+  }
+  throw std::runtime_error(message);
+}
+
+TStreamFactory* g_factories = nullptr;
+
+}  // namespace
+
+// ---- TIO -------------------------------------------------------------------
+
+int TIO::Eof() {
+  const int pos = Pos();
+  return pos >= 0 && pos >= Size() ? 1 : 0;
+}
+int TIO::Pos() { return -1; }
+int TIO::Size() { return 0; }
+int TIO::Seek(int) { return -1; }
+int TIO::Flush() { return 0; }
+int TIO::Close() { return 0; }
+int TIO::Read(void*, int) { throw std::runtime_error("Stream is not readable"); }
+int TIO::Write(const void*, int) { throw std::runtime_error("Stream is not writeable"); }
+
+// ---- TStream ---------------------------------------------------------------
+
+int TStream::ReadBytes(void* buffer, int count) {
+  auto* p = static_cast<uint8_t*>(buffer);
+  int done = 0;
+  while (done < count) {
+    const int n = Read(p + done, count - done);
+    if (n <= 0) throw TStreamReadException();
+    done += n;
+  }
+  return count;
+}
+
+int TStream::WriteBytes(const void* buffer, int count) {
+  const auto* p = static_cast<const uint8_t*>(buffer);
+  int done = 0;
+  while (done < count) {
+    const int n = Write(p + done, count - done);
+    if (n <= 0) throw TStreamWriteException();
+    done += n;
+  }
+  return count;
+}
+
+int TStream::SkipBytes(int count) {
+  uint8_t scratch[1024];
+  int left = count;
+  while (left > 0) {
+    const int n = Read(scratch, std::min(left, static_cast<int>(sizeof scratch)));
+    if (n <= 0) throw TStreamReadException();
+    left -= n;
+  }
+  return count;
+}
+
+int TStream::ReadByte() {
+  uint8_t b = 0;
+  ReadBytes(&b, 1);
+  return b;
+}
+
+void TStream::WriteByte(int value) {
+  const auto b = static_cast<uint8_t>(value);
+  WriteBytes(&b, 1);
+}
+
+int TStream::ReadShort() {
+  uint8_t b[2];
+  ReadBytes(b, 2);
+  return b[0] | (b[1] << 8);
+}
+
+void TStream::WriteShort(int value) {
+  const auto v = static_cast<uint32_t>(value);
+  const uint8_t b[2] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)};
+  WriteBytes(b, 2);
+}
+
+int TStream::ReadInt() {
+  uint8_t b[4];
+  ReadBytes(b, 4);
+  return static_cast<int32_t>(b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24));
+}
+
+void TStream::WriteInt(int value) {
+  const auto v = static_cast<uint32_t>(value);
+  const uint8_t b[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
+                        static_cast<uint8_t>(v >> 24)};
+  WriteBytes(b, 4);
+}
+
+String TStream::ReadLine() {
+  LineBuilder line;
+  uint8_t byte = 0;
+  while (Read(&byte, 1) == 1 && line.Add(byte)) {
+  }
+  return line.Take();
+}
+
+int TStream::WriteLine(std::u16string_view text) {
+  const std::string bytes = TextToBytes(text);
+  const int count = static_cast<int>(std::min<size_t>(bytes.size(), INT_MAX));
+  if (count != static_cast<int64_t>(bytes.size())) return 0;
+  int done = 0;
+  while (done < count) {
+    const int n = Write(bytes.data() + done, count - done);
+    if (n <= 0) return 0;
+    done += n;
+  }
+  const uint8_t end[2] = {kCR, kLF};
+  int ended = 0;
+  while (ended < 2) {
+    const int n = Write(end + ended, 2 - ended);
+    if (n <= 0) return 0;
+    ended += n;
+  }
+  return 1;
+}
+
+// ---- TCStream --------------------------------------------------------------
+
+TCStream::~TCStream() { Close(); }
+
+int TCStream::Pos() { return _pos; }
+int TCStream::Size() { return _size; }
+
+int TCStream::Seek(int pos) {
+  if (!_cstream) return _pos;
+  std::fseek(_cstream, pos, SEEK_SET);
+  const long at = std::ftell(_cstream);
+  if (at >= 0 && at <= INT32_MAX) _pos = static_cast<int32_t>(at);
+  _last = LastOp::None;
+  return _pos;
+}
+
+void TCStream::SwitchTo(LastOp op) {
+  if (_last != op && _last != LastOp::None) std::fseek(_cstream, 0, SEEK_CUR);
+  _last = op;
+}
+
+int TCStream::Read(void* buffer, int count) {
+  if (!_cstream) return 0;
+  count = ClampToPositionLimit(_pos, count);
+  if (count == 0) return 0;
+  SwitchTo(LastOp::Read);
+  const size_t n = std::fread(buffer, 1, static_cast<size_t>(count), _cstream);
+  _pos += static_cast<int32_t>(n);
+  return static_cast<int>(n);
+}
+
+int TCStream::Write(const void* buffer, int count) {
+  if (!_cstream) return 0;
+  count = ClampToPositionLimit(_pos, count);
+  if (count == 0) return 0;
+  SwitchTo(LastOp::Write);
+  const size_t n = std::fwrite(buffer, 1, static_cast<size_t>(count), _cstream);
+  _pos += static_cast<int32_t>(n);
+  _size = std::max(_size, _pos);
+  return static_cast<int>(n);
+}
+
+int TCStream::Flush() {
+  if (_cstream) std::fflush(_cstream);
+  return 0;
+}
+
+int TCStream::Close() {
+  if (!_cstream) return 0;
+  Flush();
+  std::fclose(_cstream);
+  _cstream = nullptr;
+  _pos = 0;
+  _size = 0;
+  return 0;
+}
+
+// Same rule as TStream::ReadLine, taking bytes straight from the C library's
+// buffer instead of one fread call per byte.
+String TCStream::ReadLine() {
+  LineBuilder line;
+  if (!_cstream) return line.Take();
+  SwitchTo(LastOp::Read);
+  while (_pos < INT32_MAX) {
+    const int c = std::getc(_cstream);
+    if (c == EOF) break;
+    ++_pos;
+    if (!line.Add(static_cast<uint8_t>(c))) break;
+  }
+  return line.Take();
+}
+
+std::shared_ptr<TCStream> TCStream::CreateWithCStream(std::FILE* cstream, int mode) {
+  if (!cstream) return nullptr;
+  const long pos = std::ftell(cstream);
+  std::fseek(cstream, 0, SEEK_END);
+  const long size = std::ftell(cstream);
+  std::fseek(cstream, pos < 0 ? 0 : pos, SEEK_SET);
+  if (pos < 0 || size < 0 || size > INT32_MAX) {
+    std::fclose(cstream);
+    return nullptr;
+  }
+  std::shared_ptr<TCStream> stream(new TCStream());
+  stream->_cstream = cstream;
+  stream->_pos = static_cast<int32_t>(pos);
+  stream->_size = static_cast<int32_t>(size);
+  stream->_mode = mode;
+  return stream;
+}
+
+std::shared_ptr<TCStream> TCStream::OpenFile(std::u16string_view path, bool readable, bool writeable) {
+  const char* cmode = "rb";
+  int mode = MODE_READ;
+  if (readable && writeable) {
+    cmode = "r+b";
+    mode = MODE_READ | MODE_WRITE;
+  } else if (writeable) {
+    cmode = "wb";
+    mode = MODE_WRITE;
+  }
+  String slashed(path);
+  std::replace(slashed.begin(), slashed.end(), u'\\', u'/');
+  const std::string native = TextToUtf8(slashed);
+  if (native.empty() || native.find('\0') != std::string::npos) return nullptr;
+  return CreateWithCStream(std::fopen(native.c_str(), cmode), mode);
+}
+
+// ---- TMemoryStream ---------------------------------------------------------
+
+TMemoryStream::TMemoryStream(const void* data, size_t size)
+    : _data(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size) {}
+
+int TMemoryStream::Seek(int pos) {
+  _pos = std::clamp(pos, 0, Size());
+  return _pos;
+}
+
+int TMemoryStream::Read(void* buffer, int count) {
+  const int n = std::clamp(Size() - _pos, 0, std::max(count, 0));
+  if (n > 0) std::memcpy(buffer, _data.data() + _pos, static_cast<size_t>(n));
+  _pos += n;
+  return n;
+}
+
+int TMemoryStream::Write(const void* buffer, int count) {
+  const int n = ClampToPositionLimit(_pos, count);
+  if (n == 0) return 0;
+  const size_t end = static_cast<size_t>(_pos) + static_cast<size_t>(n);
+  if (end > _data.size()) _data.resize(end);
+  std::memcpy(_data.data() + _pos, buffer, static_cast<size_t>(n));
+  _pos += n;
+  return n;
+}
+
+String TMemoryStream::ReadLine() {
+  LineBuilder line;
+  const int size = Size();
+  while (_pos < size && line.Add(_data[static_cast<size_t>(_pos++)])) {
+  }
+  return line.Take();
+}
+
+// ---- Opening ---------------------------------------------------------------
+
+TStreamFactory::TStreamFactory() : _succ(g_factories) { g_factories = this; }
+
+TStreamFactory::~TStreamFactory() {
+  for (TStreamFactory** link = &g_factories; *link; link = &(*link)->_succ) {
+    if (*link == this) {
+      *link = _succ;
+      break;
+    }
+  }
+}
+
+StreamRef OpenStream(std::u16string_view url, bool readable, bool writeable) {
+  const size_t sep = url.find(u"::");
+  if (sep == std::u16string_view::npos) {
+    StreamRef file = TCStream::OpenFile(url, readable, writeable);
+    return file ? file : Failed(url);
+  }
+  const String whole(url);
+  const String protocol(url.substr(0, sep));
+  const String path(url.substr(sep + 2));
+  StreamRef stream;
+  for (TStreamFactory* f = g_factories; f && !stream; f = f->_succ) {
+    stream = f->CreateStream(whole, protocol, path, readable, writeable);
+  }
+  if (!stream) return Failed(url);
+  if (readable && !writeable && stream->Pos() == -1) {
+    try {
+      std::vector<uint8_t> bytes = ReadAllBytes(*stream);
+      stream->Close();
+      return std::make_shared<TMemoryStream>(std::move(bytes));
+    } catch (const TStreamException&) {
+      return Failed(url);
+    }
+  }
+  return stream;
+}
+
+StreamRef OpenReadFile(std::u16string_view url) { return OpenStream(url, true, false); }
+StreamRef OpenWriteFile(std::u16string_view url) { return OpenStream(url, false, true); }
+StreamRef OpenReadFile(std::string_view url) { return OpenReadFile(TextFromUtf8(url)); }
+StreamRef OpenWriteFile(std::string_view url) { return OpenWriteFile(TextFromUtf8(url)); }
+
+void CloseTextFile(const StreamRef& stream) { Require(stream, "CloseTextFile").Close(); }
+void CloseStream(const StreamRef& stream) { Require(stream, "CloseStream").Close(); }
+
+String LastFailedOpen() { return g_last_failed_open; }
+
+std::vector<uint8_t> ReadAllBytes(TStream& stream) {
+  std::vector<uint8_t> bytes;
+  const int pos = stream.Pos();
+  const int size = stream.Size();
+  if (pos >= 0 && size > pos) bytes.reserve(static_cast<size_t>(size - pos));
+  uint8_t chunk[4096];
+  for (;;) {
+    const int n = stream.Read(chunk, sizeof chunk);
+    if (n <= 0) break;
+    if (bytes.size() + static_cast<size_t>(n) > static_cast<size_t>(INT32_MAX)) throw TStreamReadException();
+    bytes.insert(bytes.end(), chunk, chunk + n);
+  }
+  return bytes;
+}
+
+// ---- Free forms ------------------------------------------------------------
+
+String ReadLine(const StreamRef& stream) { return Require(stream, "ReadLine").ReadLine(); }
+int WriteLine(const StreamRef& stream, std::u16string_view text) {
+  return Require(stream, "WriteLine").WriteLine(text);
+}
+int Eof(const StreamRef& stream) { return Require(stream, "Eof").Eof(); }
+int StreamPos(const StreamRef& stream) { return Require(stream, "StreamPos").Pos(); }
+int StreamSize(const StreamRef& stream) { return Require(stream, "StreamSize").Size(); }
+int SeekStream(const StreamRef& stream, int pos) { return Require(stream, "SeekStream").Seek(pos); }
+int FlushStream(const StreamRef& stream) { return Require(stream, "FlushStream").Flush(); }
+int ReadBytes(const StreamRef& stream, void* buffer, int count) {
+  return Require(stream, "ReadBytes").ReadBytes(buffer, count);
+}
+int WriteBytes(const StreamRef& stream, const void* buffer, int count) {
+  return Require(stream, "WriteBytes").WriteBytes(buffer, count);
+}
+int SkipBytes(const StreamRef& stream, int count) { return Require(stream, "SkipBytes").SkipBytes(count); }
+int ReadByte(const StreamRef& stream) { return Require(stream, "ReadByte").ReadByte(); }
+int ReadShort(const StreamRef& stream) { return Require(stream, "ReadShort").ReadShort(); }
+int ReadInt(const StreamRef& stream) { return Require(stream, "ReadInt").ReadInt(); }
+std::vector<uint8_t> ReadAllBytes(const StreamRef& stream) {
+  return ReadAllBytes(Require(stream, "ReadAllBytes"));
+}
