@@ -272,8 +272,17 @@ std::shared_ptr<TCStream> TCStream::OpenFile(std::u16string_view path, bool read
 
 // ---- TMemoryStream ---------------------------------------------------------
 
+namespace {
+size_t CheckedMemorySize(size_t size) {
+  if (size > static_cast<size_t>(INT32_MAX)) throw std::length_error("memory stream larger than 2 GiB");
+  return size;
+}
+}  // namespace
+
+TMemoryStream::TMemoryStream(std::vector<uint8_t> bytes) : _data(std::move(bytes)) { CheckedMemorySize(_data.size()); }
+
 TMemoryStream::TMemoryStream(const void* data, size_t size)
-    : _data(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size) {}
+    : _data(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + CheckedMemorySize(size)) {}
 
 int TMemoryStream::Seek(int pos) {
   _pos = std::clamp(pos, 0, Size());

@@ -129,11 +129,12 @@ class TCStream : public TStream {
 };
 
 // A readable and writeable stream over a byte buffer in memory; writing past the
-// end grows it (up to the 32-bit size limit).
+// end grows it (up to the 32-bit size limit). Seek is clamped to 0 .. Size.
 class TMemoryStream : public TStream {
  public:
   TMemoryStream() = default;
-  explicit TMemoryStream(std::vector<uint8_t> bytes) : _data(std::move(bytes)) {}
+  // Both throw std::length_error for more bytes than a 32-bit size can count.
+  explicit TMemoryStream(std::vector<uint8_t> bytes);
   TMemoryStream(const void* data, size_t size);
 
   int Pos() override { return _pos; }
