@@ -1,6 +1,10 @@
 // The whole public interface of the media layer.
 #pragma once
 
+#include "media/graphics/graphics.h"
+#include "media/graphics/timer.h"
+#include "media/input/events.h"
+#include "media/input/keyboard.h"
 #include "media/text/program_dir.h"
 #include "media/text/random.h"
 #include "media/text/streams.h"

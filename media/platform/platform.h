@@ -91,6 +91,14 @@ class Backend {
 
   // Audio output. Returns null when no device can be opened.
   virtual std::unique_ptr<AudioDevice> OpenAudio(int rate, AudioCallback callback) = 0;
+
+  // Reads a rectangle of the drawing surface (what has been drawn so far, before
+  // it is presented) as RGBA bytes, top row first, into `rgba` (w * h * 4 bytes).
+  // Returns false when there is no GL surface or the rectangle lies outside it.
+  virtual bool ReadPixels(int x, int y, int w, int h, uint8_t* rgba) {
+    (void)x, (void)y, (void)w, (void)h, (void)rgba;
+    return false;
+  }
 };
 
 // The backend in use. The first call without an installed backend installs the
@@ -113,6 +121,8 @@ std::unique_ptr<Backend> CreateHeadlessBackend(const HeadlessOptions& options);
 // (called by Quit and at normal exit).
 void AddExitHook(std::function<void()> hook);
 void RunExitHooks();
+// Runs the exit hooks, flushes the standard streams and ends the process.
+[[noreturn]] void Exit(int status);
 
 // Absolute path of the running program file, or empty when it cannot be found.
 std::string ExecutablePath();

@@ -1,0 +1,177 @@
+// The graphics context: drivers, graphics objects, the renderer state every
+// drawing operation reads, frame presentation with its pacing, and the clock.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TPixmap;      // a pixel map (images)
+class TImageFrame;  // a GPU copy of one image frame (images)
+class TImageFont;   // an image font (fonts)
+class TGraphicsDriver;
+class TPlanoDriver;
+
+// Graphics flags.
+constexpr int GRAPHICS_BACKBUFFER = 2;
+constexpr int GRAPHICS_ALPHABUFFER = 4;
+constexpr int GRAPHICS_DEPTHBUFFER = 8;
+constexpr int GRAPHICS_STENCILBUFFER = 16;
+constexpr int GRAPHICS_ACCUMBUFFER = 32;
+
+struct TGraphicsMode {
+  int width = 0;
+  int height = 0;
+  int depth = 0;
+  int hertz = 0;
+};
+
+class TGraphics {
+ public:
+  virtual ~TGraphics() = default;
+  virtual TGraphicsDriver* Driver() = 0;
+  virtual void GetSettings(int& width, int& height, int& depth, int& hertz, int& flags) = 0;
+  virtual void Close() = 0;
+};
+
+class TGraphicsDriver {
+ public:
+  virtual ~TGraphicsDriver() = default;
+  virtual std::vector<TGraphicsMode> GraphicsModes() = 0;
+  virtual std::shared_ptr<TGraphics> AttachGraphics(intptr_t hwnd, int flags) = 0;
+  virtual std::shared_ptr<TGraphics> CreateGraphics(int width, int height, int depth, int hertz, int flags) = 0;
+  virtual void SetGraphics(TGraphics* graphics) = 0;
+  virtual void Flip(int sync) = 0;
+
+  const char* name = "";
+};
+
+// A driver that also draws in 2D. Coordinates reaching the drawing operations
+// are already in screen space: (x0, y0)-(x1, y1) is a shape relative to its
+// handle, transformed by the current 2x2 matrix and offset by (tx, ty).
+class TPlanoDriver : public TGraphicsDriver {
+ public:
+  virtual std::shared_ptr<TImageFrame> CreateFrameFromPixmap(TPixmap& pixmap, int flags) = 0;
+  virtual void SetBlend(int mode) = 0;
+  virtual void SetAlpha(float alpha) = 0;
+  virtual void SetColor(int red, int green, int blue) = 0;
+  virtual void SetClsColor(int red, int green, int blue) = 0;
+  virtual void SetViewport(int x, int y, int width, int height) = 0;
+  virtual void SetTransform(float ix, float iy, float jx, float jy) = 0;
+  virtual void SetLineWidth(float width) = 0;
+  virtual void Cls() = 0;
+  virtual void Plot(float x, float y) = 0;
+  virtual void DrawLine(float x0, float y0, float x1, float y1, float tx, float ty) = 0;
+  virtual void DrawRect(float x0, float y0, float x1, float y1, float tx, float ty) = 0;
+  virtual void DrawOval(float x0, float y0, float x1, float y1, float tx, float ty) = 0;
+  // xy holds x, y pairs.
+  virtual void DrawPoly(const std::vector<float>& xy, float handle_x, float handle_y, float origin_x,
+                        float origin_y) = 0;
+  virtual void DrawPixmap(TPixmap& pixmap, int x, int y) = 0;
+  virtual std::shared_ptr<TPixmap> GrabPixmap(int x, int y, int width, int height) = 0;
+  virtual void SetResolution(float width, float height) = 0;
+};
+
+// The renderer state: one graphics object, one 2D driver and the drawing state.
+class TPlanoGraphics : public TGraphics {
+ public:
+  TPlanoGraphics(std::shared_ptr<TGraphics> graphics, TPlanoDriver* driver);
+
+  TGraphicsDriver* Driver() override;
+  void GetSettings(int& width, int& height, int& depth, int& hertz, int& flags) override;
+  void Close() override;
+
+  virtual void Validate();
+  virtual void MakeCurrent();
+
+  int color_red = 255, color_green = 255, color_blue = 255;
+  float color_alpha = 1.0f;
+  int clscolor_red = 0, clscolor_green = 0, clscolor_blue = 0;
+  float line_width = 1.0f;
+  float tform_rot = 0.0f;
+  float tform_scale_x = 1.0f, tform_scale_y = 1.0f;
+  float tform_ix = 1.0f, tform_iy = 0.0f, tform_jx = 0.0f, tform_jy = 1.0f;
+  int viewport_x = 0, viewport_y = 0, viewport_w = 0, viewport_h = 0;
+  float origin_x = 0.0f, origin_y = 0.0f;
+  float handle_x = 0.0f, handle_y = 0.0f;  // stored negated
+  std::shared_ptr<TImageFont> image_font;  // null: the built-in font
+  int blend_mode = 1;
+  float vres_width = 0.0f, vres_height = 0.0f;
+  float vres_mousexscale = 1.0f, vres_mouseyscale = 1.0f;
+  int g_width = 0, g_height = 0;
+  std::shared_ptr<TGraphics> _graphics;
+  TPlanoDriver* _driver = nullptr;
+  int _setup = 0;
+};
+
+// Bumped whenever graphics are opened or closed or the driver changes; never 0.
+// GPU frames built under another value are stale.
+extern int graphics_epoch;
+
+// Drivers. The OpenGL driver registers itself and is current by default.
+std::vector<TPlanoDriver*>& GraphicsDrivers();
+TPlanoDriver* GetGraphicsDriver();
+void SetGraphicsDriver(TPlanoDriver* driver, int default_flags = GRAPHICS_BACKBUFFER);
+// The registered driver with this name (as "OpenGL"), or null.
+TPlanoDriver* FindGraphicsDriver(const std::string& name);
+
+// Caption of windows created from now on.
+void SetAppTitle(const std::string& title);
+const std::string& AppTitle();
+
+// Opens the program's graphics: depth 0 is a window, hertz > 0 paces Flip -1.
+// Returns null when no window or context can be made.
+std::shared_ptr<TPlanoGraphics> OpenGraphics(int width, int height, int depth = 0, int hertz = 0, int flags = 0);
+// Closes the graphics OpenGraphics opened (also done at program exit).
+void CloseGraphics();
+void SetGraphics(const std::shared_ptr<TGraphics>& graphics);
+std::shared_ptr<TGraphics> CurrentGraphics();
+// The current renderer state, or null before graphics are open.
+TPlanoGraphics* CurrentPlanoGraphics();
+TPlanoDriver* CurrentPlanoDriver();
+int graphics_width();
+int graphics_height();
+int graphics_depth();
+int graphics_hertz();
+int graphics_flags();
+
+void Cls();
+// Presents the frame: sync 0 no vsync, 1 vsync, -1 as set up by OpenGraphics.
+void Flip(int sync = -1);
+// Milliseconds from the platform's monotonic clock, wrapping at 2^32.
+int ElapsedMillis();
+
+// State setters: they store into the current renderer state and tell the driver.
+// Without open graphics they change nothing.
+void SetColor(int red, int green, int blue);
+void SetAlpha(float alpha);
+void SetBlend(int mode);
+void SetClsColor(int red, int green, int blue);
+void SetLineWidth(float width);
+void SetViewport(int x, int y, int width, int height);
+void SetDrawOrigin(float x, float y);
+void SetDrawHandle(float x, float y);
+void SetDrawRotation(float degrees);
+void SetDrawScale(float x, float y);
+void SetDrawTransform(float degrees, float scale_x, float scale_y);
+void SetVirtualSize(float width, float height);
+void UseFont(std::shared_ptr<TImageFont> font);
+
+void GetColor(int& red, int& green, int& blue);
+float GetAlpha();
+int GetBlend();
+void GetClsColor(int& red, int& green, int& blue);
+float GetLineWidth();
+void GetViewport(int& x, int& y, int& width, int& height);
+void GetDrawOrigin(float& x, float& y);
+void GetDrawHandle(float& x, float& y);
+float GetDrawRotation();
+void GetDrawScale(float& x, float& y);
+void GetVirtualSize(float& width, float& height);
+std::shared_ptr<TImageFont> CurrentFont();
+
+// The mask colour image loading makes transparent; kept whether or not
+// graphics are open.
+void SetLoadMask(int red, int green, int blue);
+void GetLoadMask(int& red, int& green, int& blue);

@@ -1,0 +1,87 @@
+#include "media/platform/command_line.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "media/platform/headless_backend.h"
+#include "media/platform/platform.h"
+#include "media/platform/script.h"
+
+namespace platform {
+
+namespace {
+
+// Files named on the command line are relative to where the program was started,
+// even after it has moved into its own directory.
+std::string FromLaunchDirectory(const std::string& path) {
+  if (path.empty() || path[0] == '/') return path;
+  const std::string cwd = CurrentDirectory();
+  if (cwd.empty()) return path;
+  return cwd.back() == '/' ? cwd + path : cwd + "/" + path;
+}
+
+}  // namespace
+
+int SetupFromCommandLine(int argc, char** argv) {
+  const char* program = argc > 0 && argv[0] != nullptr ? argv[0] : "zarn";
+  auto usage = [&](const std::string& what) {
+    std::fprintf(stderr, "%s: %s\nusage: %s [--headless [--script FILE] [--clock-start MS] [--audio-out PATH]]\n",
+                 program, what.c_str(), program);
+    return 2;
+  };
+  bool headless = false;
+  HeadlessOptions options;
+  bool headless_only = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    auto value = [&](std::string& out) {
+      if (i + 1 >= argc) return false;
+      out = argv[++i];
+      return true;
+    };
+    if (arg == "--headless") {
+      headless = true;
+    } else if (arg == "--script") {
+      if (!value(options.script)) return usage("--script needs a file");
+      headless_only = true;
+    } else if (arg == "--audio-out") {
+      if (!value(options.audio_out)) return usage("--audio-out needs a file");
+      headless_only = true;
+    } else if (arg == "--clock-start") {
+      std::string ms;
+      if (!value(ms)) return usage("--clock-start needs a number of milliseconds");
+      char* end = nullptr;
+      const unsigned long long v = std::strtoull(ms.c_str(), &end, 10);
+      if (ms.empty() || ms[0] == '-' || *end != '\0' || v > 0xFFFFFFFFull)
+        return usage("--clock-start needs a number from 0 to 4294967295, not \"" + ms + "\"");
+      options.clock_start = static_cast<uint32_t>(v);
+      headless_only = true;
+    } else {
+      return usage("unknown option \"" + arg + "\"");
+    }
+  }
+  if (headless_only && !headless) return usage("--script, --clock-start and --audio-out need --headless");
+  if (!headless) {
+    Install(CreateSdlBackend());
+    return -1;
+  }
+  options.script = FromLaunchDirectory(options.script);
+  options.audio_out = FromLaunchDirectory(options.audio_out);
+  Script script;
+  if (!options.script.empty()) {
+    std::string error;
+    if (!LoadScript(options.script, script, error)) {
+      std::fprintf(stderr, "%s\n", error.c_str());
+      return 2;
+    }
+  }
+  for (auto& line : script.lines)
+    if (line.command == ScriptCommand::Shot) line.path = FromLaunchDirectory(line.path);
+  // Frames are only drawn when a script asks for a picture of one.
+  options.draw = script.HasShots();
+  Install(std::make_unique<HeadlessBackend>(options, std::move(script)));
+  return -1;
+}
+
+}  // namespace platform

@@ -1,0 +1,16 @@
+// The program's command line: which backend runs and how.
+#pragma once
+
+namespace platform {
+
+// Understands:
+//   --headless            no window; virtual clock; nothing drawn unless a shot is asked for
+//   --script FILE         scripted input for the headless run
+//   --clock-start MS      the virtual clock's value at start
+//   --audio-out PATH      WAV file the headless run's sound is written to
+// Relative file names are taken from the current directory, so call this before
+// the program enters its own directory. Installs the backend the options ask for (SDL2 without --headless). Returns -1
+// to go on, or an exit status (2) after writing the reason to standard error.
+int SetupFromCommandLine(int argc, char** argv);
+
+}  // namespace platform

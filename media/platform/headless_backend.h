@@ -1,0 +1,86 @@
+// The headless backend: no window system. A virtual millisecond clock that moves
+// only when a frame is presented (16 ms), when the program sleeps, or when it
+// waits for a timer tick that is not yet due; scripted input; drawing into an
+// offscreen GL framebuffer or nowhere; audio pulled as virtual time passes.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "media/platform/gl_surface.h"
+#include "media/platform/platform.h"
+#include "media/platform/script.h"
+
+namespace platform {
+
+class HeadlessAudioDevice;
+
+class HeadlessBackend : public Backend {
+ public:
+  // Virtual time each presented frame takes.
+  static constexpr uint32_t kFrameMillis = 16;
+
+  HeadlessBackend(const HeadlessOptions& options, Script script);
+  ~HeadlessBackend() override;
+
+  const char* Name() const override { return "headless"; }
+  bool OpenWindow(const WindowSpec& spec) override;
+  void CloseWindow() override;
+  bool WindowOpen() const override { return window_open_; }
+  bool HasGL() const override { return gl_.IsOpen(); }
+  void Present(int swap_interval) override;
+  bool PollEvent(Event& out) override;
+  void WaitEvent() override;
+  uint32_t Millis() override { return static_cast<uint32_t>(now_); }
+  void SleepMillis(int ms) override;
+  int StartTimer(int period_ms) override;
+  void StopTimer(int id) override;
+  std::unique_ptr<AudioDevice> OpenAudio(int rate, AudioCallback callback) override;
+  bool ReadPixels(int x, int y, int w, int h, uint8_t* rgba) override;
+
+  // Queues an event as if the window system had delivered it.
+  void PushEvent(const Event& event) { queue_.push_back(event); }
+  // Moves the virtual clock forward (feeding the audio device as well).
+  void AdvanceClock(uint32_t ms);
+  uint64_t FramesPresented() const { return frames_; }
+  // True once every script line was delivered.
+  bool ScriptDelivered() const { return cursor_ >= script_.lines.size(); }
+  // By default the process ends (status 0) once the frame after the script's
+  // last line is presented; tests that drive a script turn that off.
+  void SetExitAtScriptEnd(bool on) { exit_at_script_end_ = on; }
+
+ private:
+  struct Timer {
+    uint64_t start = 0;
+    uint64_t period = 0;
+    uint64_t fired = 0;
+  };
+
+  void DeliverScript();
+  void QueueDueTicks();
+  bool AnyTickDue() const;
+  void WriteShots();
+  void PushKey(EventKind kind, int key);
+
+  HeadlessOptions options_;
+  Script script_;
+  size_t cursor_ = 0;
+  uint64_t last_delivery_frame_ = 0;
+  bool exit_at_script_end_ = true;
+  uint64_t now_ = 0;
+  uint64_t frames_ = 0;
+  bool window_open_ = false;
+  OffscreenGL gl_;
+  std::deque<Event> queue_;
+  std::vector<std::string> pending_shots_;
+  std::map<int, Timer> timers_;
+  int next_timer_id_ = 1;
+  bool held_[256] = {};
+  std::vector<std::weak_ptr<HeadlessAudioDevice>> audio_;
+};
+
+}  // namespace platform
