@@ -1,0 +1,142 @@
+// The audio devices: the headless device's pacing and WAV output, and the SDL
+// device on SDL's file-writing and dummy drivers (no sound card needed).
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include "media/platform/audio_devices.h"
+#include "support/audio_support.h"
+
+namespace {
+
+using namespace audio_test;
+
+// A callback that writes a running frame counter to both sides.
+struct Counter {
+  int next = 0;
+  int calls = 0;
+  platform::AudioCallback Callback() {
+    return [this](int16_t* out, int frames) {
+      ++calls;
+      for (int i = 0; i < frames; ++i, ++next) {
+        out[2 * i] = static_cast<int16_t>(next);
+        out[2 * i + 1] = static_cast<int16_t>(-next);
+      }
+    };
+  }
+};
+
+TEST(HeadlessAudio, PacesFramesByTheVirtualClockAndKeepsTheWavValid) {
+  std::string path = TempDir("headless_audio") + "/out.wav";
+  Counter counter;
+  {
+    platform::HeadlessAudioDevice device(44100, counter.Callback(), path);
+    EXPECT_EQ(device.Rate(), 44100);
+    Wav16 empty = ReadWav16(path);
+    EXPECT_EQ(empty.error, "");
+    EXPECT_TRUE(empty.values.empty());
+
+    // 16 ms frames of a 62.5 Hz loop: 705.6 sample frames each, fractions carried.
+    for (int i = 0; i < 5; ++i) device.Advance(16);
+    EXPECT_EQ(counter.next, 3528);
+    Wav16 partial = ReadWav16(path);  // the header is valid while the file is open
+    EXPECT_EQ(partial.error, "");
+    EXPECT_EQ(partial.values.size(), 3528u * 2);
+
+    device.Advance(0);
+    for (int i = 0; i < 1000 - 80; ++i) device.Advance(1);
+    EXPECT_EQ(counter.next, 44100) << "one virtual second is 44100 frames";
+    device.Advance(3000);  // larger than the device's chunk: several callbacks
+    EXPECT_EQ(counter.next, 44100 * 4);
+  }
+  Wav16 wav = ReadWav16(path);
+  ASSERT_EQ(wav.error, "");
+  EXPECT_EQ(wav.channels, 2);
+  EXPECT_EQ(wav.rate, 44100);
+  ASSERT_EQ(wav.values.size(), 44100u * 4 * 2);
+  for (size_t f = 0; f < wav.values.size() / 2; f += 997) {
+    ASSERT_EQ(wav.values[2 * f], static_cast<int16_t>(f)) << f;
+    ASSERT_EQ(wav.values[2 * f + 1], static_cast<int16_t>(-static_cast<int>(f))) << f;
+  }
+}
+
+TEST(HeadlessAudio, RunsWithoutAFileAndRefusesAnUnwritablePath) {
+  Counter counter;
+  platform::HeadlessAudioDevice device(22050, counter.Callback(), "");
+  device.Advance(2000);
+  EXPECT_EQ(counter.next, 44100);
+  device.Lock();  // the guard may be taken again on the same thread
+  device.Advance(1000);
+  device.Unlock();
+  EXPECT_EQ(counter.next, 66150);
+
+  std::string bad = TempDir("headless_audio_bad") + "/missing/folder/out.wav";
+  try {
+    platform::HeadlessAudioDevice failing(44100, counter.Callback(), bad);
+    FAIL() << "an unwritable audio file must not be ignored";
+  } catch (const std::runtime_error& e) {
+    EXPECT_NE(std::string(e.what()).find(bad), std::string::npos) << e.what();
+  }
+}
+
+// Sets an environment variable for one test and restores it afterwards.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    const char* old = std::getenv(name);
+    had_ = old != nullptr;
+    if (had_) old_ = old;
+    setenv(name, value.c_str(), 1);
+  }
+  ~ScopedEnv() {
+    if (had_) {
+      setenv(name_, old_.c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  bool had_ = false;
+  std::string old_;
+};
+
+TEST(SdlAudio, FeedsTheDeviceFromTheCallback) {
+  std::string raw = TempDir("sdl_audio") + "/out.raw";
+  ScopedEnv driver("SDL_AUDIODRIVER", "disk");
+  ScopedEnv file("SDL_DISKAUDIOFILE", raw);
+  ScopedEnv delay("SDL_DISKAUDIODELAY", "1");
+  Counter counter;
+  auto device = platform::OpenSdlAudio(44100, counter.Callback());
+  ASSERT_NE(device, nullptr) << "SDL's disk audio driver should always open";
+  EXPECT_EQ(device->Rate(), 44100);
+  // Wait (bounded) until a few buffers have gone out.
+  for (int i = 0; i < 500 && std::filesystem::file_size(raw) < 4 * 4096; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  device->Lock();
+  int calls = counter.calls;
+  device->Unlock();
+  EXPECT_GT(calls, 0);
+  device.reset();  // closes the device and waits for the audio thread
+  Bytes out = ReadFile(raw);
+  ASSERT_GE(out.size(), 4u * 4096);
+  for (size_t f = 0; f < out.size() / 4; f += 331) {
+    int16_t l = static_cast<int16_t>(out[4 * f] | (out[4 * f + 1] << 8));
+    int16_t r = static_cast<int16_t>(out[4 * f + 2] | (out[4 * f + 3] << 8));
+    ASSERT_EQ(l, static_cast<int16_t>(f)) << f;
+    ASSERT_EQ(r, static_cast<int16_t>(-static_cast<int>(f))) << f;
+  }
+}
+
+TEST(SdlAudio, NoDeviceGivesNull) {
+  ScopedEnv driver("SDL_AUDIODRIVER", "no-such-driver");
+  Counter counter;
+  EXPECT_EQ(platform::OpenSdlAudio(44100, counter.Callback()), nullptr);
+}
+
+}  // namespace
