@@ -1,6 +1,9 @@
 // The whole public interface of the media layer.
 #pragma once
 
+#include "media/audio/driver.h"
+#include "media/audio/sample.h"
+#include "media/audio/sample_loader.h"
 #include "media/graphics/graphics.h"
 #include "media/graphics/timer.h"
 #include "media/input/events.h"

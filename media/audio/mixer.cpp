@@ -130,6 +130,18 @@ void TAudioMixer::SetVolume(VoiceHandle handle, int volume) {
   }
 }
 
+int TAudioMixer::Volume(VoiceHandle handle) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const Voice* v = Find(handle);
+  return v != nullptr ? v->volume : 0;
+}
+
+int TAudioMixer::Pan(VoiceHandle handle) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const Voice* v = Find(handle);
+  return v != nullptr ? v->pan : 0;
+}
+
 void TAudioMixer::SetPan(VoiceHandle handle, int pan) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (Voice* v = Find(handle)) {

@@ -57,9 +57,11 @@ class TAudioMixer {
   int Position(VoiceHandle voice) const;           // frame index
   // Hundredths of a decibel, clamped to -10000..0; gain = 10^(volume / 2000).
   void SetVolume(VoiceHandle voice, int volume);
+  int Volume(VoiceHandle voice) const;
   // Hundredths of a decibel, clamped to -10000..10000: positive values lower the
   // left side by that much, negative values the right side.
   void SetPan(VoiceHandle voice, int pan);
+  int Pan(VoiceHandle voice) const;
   void SetFrequency(VoiceHandle voice, int hertz);
   int Frequency(VoiceHandle voice) const;
 

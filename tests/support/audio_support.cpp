@@ -36,7 +36,7 @@ Bytes Riff(const std::vector<Chunk>& chunks) {
   Bytes body;
   for (const Chunk& c : chunks) {
     body.insert(body.end(), c.tag.begin(), c.tag.end());
-    Put32(body, c.stated_length >= 0 ? static_cast<uint32_t>(c.stated_length) : static_cast<uint32_t>(c.body.size()));
+    Put32(body, c.stated_length.value_or(static_cast<uint32_t>(c.body.size())));
     body.insert(body.end(), c.body.begin(), c.body.end());
   }
   Bytes b{'R', 'I', 'F', 'F'};

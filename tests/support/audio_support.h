@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,7 @@ using Bytes = std::vector<uint8_t>;
 struct Chunk {
   std::string tag;  // four characters
   Bytes body;
-  int32_t stated_length = -1;  // length field to write; -1 = body size
+  std::optional<uint32_t> stated_length = {};  // length field to write; default: body size
 };
 
 void Put16(Bytes& b, uint32_t v);

@@ -1,0 +1,154 @@
+#include "media/audio/driver.h"
+
+#include <cctype>
+#include <stdexcept>
+
+#include "media/audio/mixer_driver.h"
+#include "media/audio/sample.h"
+#include "media/audio/sample_loader.h"
+#include "media/platform/platform.h"
+#include "media/text/strings.h"
+
+namespace {
+
+// The name the mixer driver is registered under and selected by on first use.
+constexpr const char* kDefaultDriver = "Mixer";
+
+struct DriverList {
+  TAudioDriver* head = nullptr;
+  TAudioDriver* current = nullptr;
+  TAudioDriver* null_driver = nullptr;
+  bool builtins = false;
+  bool exit_hook = false;
+  std::string last_failed_load;  // path of the last LoadSound that returned null
+};
+
+DriverList& Drivers() {
+  static DriverList* list = new DriverList;  // never destroyed: sounds may outlive static destruction
+  return *list;
+}
+
+void EnsureBuiltins() {
+  DriverList& list = Drivers();
+  if (list.builtins) return;
+  list.builtins = true;
+  // Both live for the whole run; each registers itself at the front.
+  list.null_driver = new TAudioDriver;
+  new TMixerAudioDriver(kDefaultDriver, 0);
+}
+
+std::string Lower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+[[noreturn]] void NullArgument(const char* operation, const char* what) {
+  std::string text = std::string(operation) + ": the " + what + " is null";
+  const std::string& failed = Drivers().last_failed_load;
+  if (std::string_view(what) == "sound" && !failed.empty()) text += " (\"" + failed + "\" could not be loaded)";
+  throw std::runtime_error(text);
+}
+
+}  // namespace
+
+std::shared_ptr<TChannel> TSound::Play(const std::shared_ptr<TChannel>&) { return std::make_shared<TChannel>(); }
+
+std::shared_ptr<TChannel> TSound::Cue(const std::shared_ptr<TChannel>&) { return std::make_shared<TChannel>(); }
+
+std::shared_ptr<TSound> TSound::Load(std::string_view path, int flags) { return AudioDriver().LoadSound(path, flags); }
+
+TAudioDriver::TAudioDriver() {
+  EnsureBuiltins();
+  DriverList& list = Drivers();
+  _succ = list.head;
+  list.head = this;
+}
+
+TAudioDriver::~TAudioDriver() {
+  DriverList& list = Drivers();
+  if (list.current == this) list.current = list.null_driver;
+  for (TAudioDriver** p = &list.head; *p != nullptr; p = &(*p)->_succ) {
+    if (*p == this) {
+      *p = _succ;
+      break;
+    }
+  }
+}
+
+std::shared_ptr<TSound> TAudioDriver::CreateSound(const TAudioSample&, int) { return std::make_shared<TSound>(); }
+
+std::shared_ptr<TChannel> TAudioDriver::AllocChannel() { return std::make_shared<TChannel>(); }
+
+std::shared_ptr<TSound> TAudioDriver::LoadSound(std::string_view path, int flags) {
+  std::unique_ptr<TAudioSample> sample = LoadAudioSample(path);
+  std::shared_ptr<TSound> sound = sample ? CreateSound(*sample, flags) : nullptr;
+  Drivers().last_failed_load = sound ? "" : std::string(path);
+  return sound;
+}
+
+std::shared_ptr<TSound> TAudioDriver::LoadSound(std::u16string_view path, int flags) {
+  return LoadSound(std::string_view(TextToUtf8(path)), flags);
+}
+
+TAudioDriver* AudioDrivers() {
+  EnsureBuiltins();
+  return Drivers().head;
+}
+
+int SetAudioDriver(std::string_view name) {
+  EnsureBuiltins();
+  DriverList& list = Drivers();
+  const std::string wanted = Lower(name);
+  if (list.current != nullptr) list.current->Shutdown();
+  list.current = list.null_driver;
+  for (TAudioDriver* d = list.head; d != nullptr; d = d->_succ) {
+    if (Lower(d->Name()) != wanted) continue;
+    if (!d->Startup()) return 0;
+    list.current = d;
+    return 1;
+  }
+  return 0;
+}
+
+TAudioDriver& AudioDriver() {
+  DriverList& list = Drivers();
+  if (list.current == nullptr) {
+    if (!list.exit_hook) {
+      list.exit_hook = true;
+      platform::AddExitHook(ShutdownAudio);
+    }
+    if (!SetAudioDriver(kDefaultDriver)) SetAudioDriver("Null");
+  }
+  return *list.current;
+}
+
+void ShutdownAudio() {
+  DriverList& list = Drivers();
+  if (list.current != nullptr) list.current->Shutdown();
+  list.current = nullptr;
+}
+
+std::shared_ptr<TSound> LoadSound(std::string_view path, int flags) { return AudioDriver().LoadSound(path, flags); }
+
+std::shared_ptr<TSound> LoadSound(std::u16string_view path, int flags) { return AudioDriver().LoadSound(path, flags); }
+
+std::shared_ptr<TChannel> StartSound(const std::shared_ptr<TSound>& sound, const std::shared_ptr<TChannel>& channel) {
+  if (!sound) NullArgument("StartSound", "sound");
+  return sound->Play(channel);
+}
+
+void SetChannelLoudness(const std::shared_ptr<TChannel>& channel, float volume) {
+  if (!channel) NullArgument("SetChannelLoudness", "channel");
+  channel->SetVolume(volume);
+}
+
+void HoldChannel(const std::shared_ptr<TChannel>& channel) {
+  if (!channel) NullArgument("HoldChannel", "channel");
+  channel->SetPaused(1);
+}
+
+void ReleaseChannel(const std::shared_ptr<TChannel>& channel) {
+  if (!channel) NullArgument("ReleaseChannel", "channel");
+  channel->SetPaused(0);
+}
