@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <optional>
 #include <functional>
 
 #include "media/audio/driver.h"
@@ -10,6 +12,7 @@
 #include "media/platform/audio_devices.h"
 #include "media/text/strings.h"
 #include "support/audio_support.h"
+#include "support/headless.h"
 
 namespace {
 
@@ -345,6 +348,75 @@ TEST_F(SoundTest, SoundsOfAnEarlierDriverRunStaySafeAndSilent) {
   fx.reset();
   EXPECT_EQ(driver_->LonelyCount(), 0) << "voices of an old run are not handed to the new one";
   EXPECT_EQ(Mixer().VoiceCount(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Sets an environment variable for one test and restores it afterwards.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    setenv(name, value, 1);
+  }
+  ~ScopedEnv() {
+    if (old_) {
+      setenv(name_, old_->c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+// The driver chosen on first use, on the device of the installed backend.
+TEST(DefaultAudio, HeadlessRunsWriteTheMixAtThePaceOfTheVirtualClock) {
+  ShutdownAudio();
+  std::string dir = TempDir("default_audio");
+  test_support::HeadlessSetup setup;
+  setup.draw = false;
+  setup.audio_out = dir + "/audio.wav";
+  test_support::InstallHeadless(setup);
+  WriteFile(dir + "/get.wav", EffectWav());
+  auto fx = LoadSound(dir + "/get.wav", 0);
+  ASSERT_NE(fx, nullptr);
+  EXPECT_EQ(AudioDriver().Name(), "Mixer");
+  platform::Current().SleepMillis(20);
+  StartSound(fx);
+  platform::Current().SleepMillis(980);
+  Wav16 wav = ReadWav16(setup.audio_out);
+  ASSERT_EQ(wav.error, "");
+  ASSERT_EQ(wav.values.size(), 44100u * 2) << "44100 frames per virtual second";
+  for (size_t f = 0; f < 44100; ++f) {
+    int16_t expected = f >= 882 && f < 882 + 441 ? 1000 : 0;
+    ASSERT_EQ(wav.values[2 * f], expected) << f;
+    ASSERT_EQ(wav.values[2 * f + 1], expected) << f;
+  }
+  ShutdownAudio();
+}
+
+TEST(DefaultAudio, WithoutADeviceTheSilentDriverTakesOver) {
+  ShutdownAudio();
+  ScopedEnv driver("SDL_AUDIODRIVER", "no-such-driver");
+  platform::Install(platform::CreateSdlBackend());
+  std::string dir = TempDir("silent_audio");
+  WriteFile(dir + "/loop.wav", RampWav());
+  auto music = LoadSound(dir + "/loop.wav", SOUND_LOOP);
+  EXPECT_EQ(AudioDriver().Name(), "Null");
+  ASSERT_NE(music, nullptr);
+  auto channel = StartSound(music);
+  ASSERT_NE(channel, nullptr);
+  SetChannelLoudness(channel, 0.4f);
+  HoldChannel(channel);
+  ReleaseChannel(channel);
+  EXPECT_EQ(channel->Playing(), 0);
+  ShutdownAudio();
+  test_support::InstallHeadless();
 }
 
 }  // namespace
