@@ -55,7 +55,21 @@ int WavFormat(int bits, int channels) {
 
 }  // namespace
 
+namespace {
+
+// The built-in loaders register before any other, so loaders made later (by
+// tests or extensions) are asked first.
+void EnsureBuiltins() {
+  LoaderList& list = Loaders();
+  if (list.builtins) return;
+  list.builtins = true;
+  new TAudioSampleLoaderWAV;  // registers itself; lives for the whole run
+}
+
+}  // namespace
+
 TAudioSampleLoader::TAudioSampleLoader() {
+  EnsureBuiltins();
   LoaderList& list = Loaders();
   _succ = list.head;
   list.head = this;
@@ -71,12 +85,8 @@ TAudioSampleLoader::~TAudioSampleLoader() {
 }
 
 TAudioSampleLoader* AudioSampleLoaders() {
-  LoaderList& list = Loaders();
-  if (!list.builtins) {
-    list.builtins = true;
-    new TAudioSampleLoaderWAV;  // registers itself; lives for the whole run
-  }
-  return list.head;
+  EnsureBuiltins();
+  return Loaders().head;
 }
 
 std::unique_ptr<TAudioSample> TAudioSampleLoaderWAV::LoadAudioSample(TStream& stream) {
