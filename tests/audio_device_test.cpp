@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
@@ -81,29 +80,6 @@ TEST(HeadlessAudio, RunsWithoutAFileAndRefusesAnUnwritablePath) {
     EXPECT_NE(std::string(e.what()).find(bad), std::string::npos) << e.what();
   }
 }
-
-// Sets an environment variable for one test and restores it afterwards.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    const char* old = std::getenv(name);
-    had_ = old != nullptr;
-    if (had_) old_ = old;
-    setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv() {
-    if (had_) {
-      setenv(name_, old_.c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  bool had_ = false;
-  std::string old_;
-};
 
 TEST(SdlAudio, FeedsTheDeviceFromTheCallback) {
   std::string raw = TempDir("sdl_audio") + "/out.raw";

@@ -46,4 +46,17 @@ Wav16 ReadWav16(const std::string& path);
 // A fresh empty folder below the system's temporary folder.
 std::string TempDir(const std::string& name);
 
+// Sets an environment variable for one scope and restores it afterwards.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value);
+  ~ScopedEnv();
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
 }  // namespace audio_test
