@@ -10,7 +10,7 @@ PACKAGES=(
   libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0
   libfreetype-dev libjpeg-dev libpng-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth
+  xvfb xauth python3 python3-xlib
   fontforge python3-fontforge
   fonts-dejavu-core
 )

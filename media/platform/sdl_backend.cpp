@@ -87,17 +87,21 @@ class SdlBackend : public Backend {
   ~SdlBackend() override {
     timers_.clear();
     CloseWindow();
-    if (events_ok_) SDL_Quit();
+    // Once video is up, the display connection stays open until the process
+    // ends: closing it unloads the GL driver, whose own allocations would then be
+    // left behind.
+    if (events_ok_ && !video_ok_) SDL_Quit();
   }
 
   const char* Name() const override { return "SDL2"; }
 
   bool OpenWindow(const WindowSpec& spec) override {
     if (window_ != nullptr || !events_ok_) return false;
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    if (!video_ok_ && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
       std::fprintf(stderr, "No display: %s\n", SDL_GetError());
       return false;
     }
+    video_ok_ = true;
     SDL_GL_ResetAttributes();
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, (spec.flags & 2) ? 1 : 0);
@@ -118,7 +122,6 @@ class SdlBackend : public Backend {
     window_ = SDL_CreateWindow(spec.title.c_str(), x, y, spec.width, spec.height, SDL_WINDOW_OPENGL);
     if (window_ == nullptr) {
       std::fprintf(stderr, "Cannot create the window: %s\n", SDL_GetError());
-      SDL_QuitSubSystem(SDL_INIT_VIDEO);
       return false;
     }
     context_ = SDL_GL_CreateContext(window_);
@@ -128,7 +131,6 @@ class SdlBackend : public Backend {
       context_ = nullptr;
       SDL_DestroyWindow(window_);
       window_ = nullptr;
-      SDL_QuitSubSystem(SDL_INIT_VIDEO);
       return false;
     }
     width_ = spec.width;
@@ -146,7 +148,6 @@ class SdlBackend : public Backend {
     SDL_DestroyWindow(window_);
     context_ = nullptr;
     window_ = nullptr;
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
   }
 
   bool WindowOpen() const override { return window_ != nullptr; }
@@ -247,6 +248,7 @@ class SdlBackend : public Backend {
   }
 
   bool events_ok_ = false;
+  bool video_ok_ = false;
   Uint32 timer_event_ = static_cast<Uint32>(-1);
   SDL_Window* window_ = nullptr;
   SDL_GLContext context_ = nullptr;
