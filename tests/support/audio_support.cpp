@@ -100,11 +100,26 @@ Wav16 ReadWav16(const std::string& path) {
   return w;
 }
 
+namespace {
+
+// Folders made by TempDir, removed when the test program ends.
+struct TempDirs {
+  std::vector<std::filesystem::path> made;
+  ~TempDirs() {
+    std::error_code ec;
+    for (const auto& dir : made) std::filesystem::remove_all(dir, ec);
+  }
+};
+
+}  // namespace
+
 std::string TempDir(const std::string& name) {
+  static TempDirs dirs;
   auto dir = std::filesystem::temp_directory_path() /
              ("zarn_" + name + "_" + std::to_string(std::random_device{}()));
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
+  dirs.made.push_back(dir);
   return dir.string();
 }
 

@@ -43,7 +43,8 @@ struct Wav16 {
 };
 Wav16 ReadWav16(const std::string& path);
 
-// A fresh empty folder below the system's temporary folder.
+// A fresh empty folder below the system's temporary folder, removed when the
+// test program ends.
 std::string TempDir(const std::string& name);
 
 // Sets an environment variable for one scope and restores it afterwards.
