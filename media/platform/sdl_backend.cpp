@@ -1,7 +1,11 @@
 // The SDL2 backend: a real window with an OpenGL compatibility context, SDL's
 // event queue, a monotonic clock and periodic timers on threads of our own.
 #include <SDL2/SDL.h>
+#include <SDL2/SDL_syswm.h>
+#include <poll.h>
+#include <sys/eventfd.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <condition_variable>
@@ -27,8 +31,11 @@ using Clock = std::chrono::steady_clock;
 // drifting: a late wake-up shortens the next wait instead of delaying every later tick.
 class TickThread {
  public:
-  TickThread(int id, int period_ms, Uint32 event_type)
-      : id_(id), period_(period_ms), event_type_(event_type), thread_([this] { Run(); }) {}
+  // After posting, the thread also signals `wake_fd` (an eventfd, or -1), so the
+  // main thread waiting in WaitEvent wakes directly instead of through the
+  // window system's queue.
+  TickThread(int id, int period_ms, Uint32 event_type, int wake_fd)
+      : id_(id), period_(period_ms), event_type_(event_type), wake_fd_(wake_fd), thread_([this] { Run(); }) {}
 
   ~TickThread() {
     {
@@ -50,12 +57,17 @@ class TickThread {
       event.type = event_type_;
       event.user.code = id_;
       SDL_PushEvent(&event);
+      if (wake_fd_ >= 0) {
+        const uint64_t one = 1;
+        [[maybe_unused]] const ssize_t n = write(wake_fd_, &one, sizeof one);
+      }
     }
   }
 
   const int id_;
   const int64_t period_;
   const Uint32 event_type_;
+  const int wake_fd_;
   std::mutex mutex_;
   std::condition_variable wake_;
   bool stop_ = false;
@@ -82,6 +94,7 @@ class SdlBackend : public Backend {
     }
     events_ok_ = true;
     timer_event_ = SDL_RegisterEvents(1);
+    wake_fd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
   }
 
   ~SdlBackend() override {
@@ -91,6 +104,7 @@ class SdlBackend : public Backend {
     // ends: closing it unloads the GL driver, whose own allocations would then be
     // left behind.
     if (events_ok_ && !video_ok_) SDL_Quit();
+    if (wake_fd_ >= 0) close(wake_fd_);
   }
 
   const char* Name() const override { return "SDL2"; }
@@ -133,6 +147,14 @@ class SdlBackend : public Backend {
       window_ = nullptr;
       return false;
     }
+    // The window system's connection, watched while waiting for events.
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    x11_fd_ = -1;
+#if defined(SDL_VIDEO_DRIVER_X11)
+    if (SDL_GetWindowWMInfo(window_, &info) && info.subsystem == SDL_SYSWM_X11)
+      x11_fd_ = ConnectionNumber(info.info.x11.display);
+#endif
     width_ = spec.width;
     height_ = spec.height;
     swap_interval_ = -2;  // unknown until the first Present sets it
@@ -148,6 +170,7 @@ class SdlBackend : public Backend {
     SDL_DestroyWindow(window_);
     context_ = nullptr;
     window_ = nullptr;
+    x11_fd_ = -1;
   }
 
   bool WindowOpen() const override { return window_ != nullptr; }
@@ -175,7 +198,20 @@ class SdlBackend : public Backend {
 
   void WaitEvent() override {
     if (!pending_.empty() || !events_ok_) return;
-    SDL_WaitEvent(nullptr);  // leaves the event on the queue
+    if (wake_fd_ < 0) {
+      SDL_WaitEvent(nullptr);  // leaves the event on the queue
+      return;
+    }
+    // Wakes on a timer tick (the eventfd) or on input from the window system's
+    // connection; the timeout covers events that arrive by other ways.
+    for (;;) {
+      SDL_PumpEvents();
+      if (SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) return;
+      pollfd fds[2] = {{wake_fd_, POLLIN, 0}, {x11_fd_, POLLIN, 0}};
+      poll(fds, x11_fd_ >= 0 ? 2 : 1, 10);
+      uint64_t count = 0;
+      [[maybe_unused]] const ssize_t n = read(wake_fd_, &count, sizeof count);
+    }
   }
 
   uint32_t Millis() override {
@@ -192,7 +228,7 @@ class SdlBackend : public Backend {
   int StartTimer(int period_ms) override {
     if (period_ms <= 0 || !events_ok_ || timer_event_ == static_cast<Uint32>(-1)) return 0;
     const int id = next_timer_id_++;
-    timers_.emplace(id, std::make_unique<TickThread>(id, period_ms, timer_event_));
+    timers_.emplace(id, std::make_unique<TickThread>(id, period_ms, timer_event_, wake_fd_));
     return id;
   }
 
@@ -252,6 +288,8 @@ class SdlBackend : public Backend {
   Uint32 timer_event_ = static_cast<Uint32>(-1);
   SDL_Window* window_ = nullptr;
   SDL_GLContext context_ = nullptr;
+  int wake_fd_ = -1;
+  int x11_fd_ = -1;
   int width_ = 0;
   int height_ = 0;
   int swap_interval_ = -2;
