@@ -51,12 +51,12 @@ std::shared_ptr<TGraphics> TGLPlanoDriver::CreateGraphics(int width, int height,
                                                           int flags) {
   if (width <= 0 || height <= 0 || width > 16384 || height > 16384) return nullptr;
   platform::Backend& backend = platform::Current();
-  platform::WindowSpec spec;
-  spec.width = width;
-  spec.height = height;
-  spec.flags = flags;
-  spec.title = AppTitle();
-  if (!backend.OpenWindow(spec)) return nullptr;
+  platform::WindowSpec wanted;
+  wanted.width = width;
+  wanted.height = height;
+  wanted.flags = flags;
+  wanted.title = AppTitle();
+  if (!backend.OpenWindow(wanted)) return nullptr;
   auto record = std::make_unique<TGLContextRecord>();
   // Full-screen mode switching is not done here: a non-zero depth still gets a
   // window of the asked size.

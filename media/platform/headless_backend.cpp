@@ -29,11 +29,11 @@ HeadlessBackend::HeadlessBackend(const HeadlessOptions& options, Script script)
 
 HeadlessBackend::~HeadlessBackend() { CloseWindow(); }
 
-bool HeadlessBackend::OpenWindow(const WindowSpec& spec) {
-  if (window_open_ || spec.width <= 0 || spec.height <= 0) return false;
+bool HeadlessBackend::OpenWindow(const WindowSpec& wanted) {
+  if (window_open_ || wanted.width <= 0 || wanted.height <= 0) return false;
   if (options_.draw) {
     std::string error;
-    if (!gl_.Open(spec.width, spec.height, error))
+    if (!gl_.Open(wanted.width, wanted.height, error))
       std::fprintf(stderr, "Offscreen drawing is unavailable (%s); frames are not drawn\n", error.c_str());
   }
   window_open_ = true;
@@ -180,12 +180,7 @@ int HeadlessBackend::StartTimer(int period_ms) {
   return id;
 }
 
-void HeadlessBackend::StopTimer(int id) {
-  timers_.erase(id);
-  // Ticks already queued for it are dropped as they would be by the main loop.
-  for (auto it = queue_.begin(); it != queue_.end();)
-    it = (it->kind == EventKind::TimerTick && it->data == id) ? queue_.erase(it) : it + 1;
-}
+void HeadlessBackend::StopTimer(int id) { timers_.erase(id); }
 
 std::unique_ptr<AudioDevice> HeadlessBackend::OpenAudio(int rate, AudioCallback callback) {
   auto device = std::make_shared<HeadlessAudioDevice>(rate, std::move(callback), options_.audio_out);
@@ -198,6 +193,8 @@ bool HeadlessBackend::ReadPixels(int x, int y, int w, int h, uint8_t* rgba) {
   return ReadGlPixels(x, y, w, h, gl_.Width(), gl_.Height(), rgba);
 }
 
+// A script that cannot be read or parsed ends the program here with status 2;
+// SetupFromCommandLine checks it first and reports it without ending.
 std::unique_ptr<Backend> CreateHeadlessBackend(const HeadlessOptions& options) {
   Script script;
   if (!options.script.empty()) {

@@ -28,7 +28,7 @@ class HeadlessBackend : public Backend {
   ~HeadlessBackend() override;
 
   const char* Name() const override { return "headless"; }
-  bool OpenWindow(const WindowSpec& spec) override;
+  bool OpenWindow(const WindowSpec& wanted) override;
   void CloseWindow() override;
   bool WindowOpen() const override { return window_open_; }
   bool HasGL() const override { return gl_.IsOpen(); }

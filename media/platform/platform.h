@@ -65,7 +65,7 @@ class Backend {
   // Window and GL context. OpenWindow creates the window (client area exactly
   // width x height, centred, not resizable, caption = title) and makes its GL
   // context current. Returns false, changing nothing, when that is impossible.
-  virtual bool OpenWindow(const WindowSpec& spec) = 0;
+  virtual bool OpenWindow(const WindowSpec& wanted) = 0;
   virtual void CloseWindow() = 0;
   virtual bool WindowOpen() const = 0;
   // True when GL calls reach a real context (false for the headless run that

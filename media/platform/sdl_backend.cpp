@@ -109,7 +109,7 @@ class SdlBackend : public Backend {
 
   const char* Name() const override { return "SDL2"; }
 
-  bool OpenWindow(const WindowSpec& spec) override {
+  bool OpenWindow(const WindowSpec& wanted) override {
     if (window_ != nullptr || !events_ok_) return false;
     if (!video_ok_ && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
       std::fprintf(stderr, "No display: %s\n", SDL_GetError());
@@ -118,22 +118,22 @@ class SdlBackend : public Backend {
     video_ok_ = true;
     SDL_GL_ResetAttributes();
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, (spec.flags & 2) ? 1 : 0);
-    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, (spec.flags & 4) ? 1 : 0);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, (spec.flags & 8) ? 1 : 0);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, (spec.flags & 16) ? 1 : 0);
-    const int accum = (spec.flags & 32) ? 1 : 0;
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, (wanted.flags & 2) ? 1 : 0);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, (wanted.flags & 4) ? 1 : 0);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, (wanted.flags & 8) ? 1 : 0);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, (wanted.flags & 16) ? 1 : 0);
+    const int accum = (wanted.flags & 32) ? 1 : 0;
     SDL_GL_SetAttribute(SDL_GL_ACCUM_RED_SIZE, accum);
     SDL_GL_SetAttribute(SDL_GL_ACCUM_GREEN_SIZE, accum);
     SDL_GL_SetAttribute(SDL_GL_ACCUM_BLUE_SIZE, accum);
     SDL_GL_SetAttribute(SDL_GL_ACCUM_ALPHA_SIZE, accum);
 
     // Centred on the desktop with integer halves of both sizes.
-    SDL_Rect desk{0, 0, spec.width, spec.height};
+    SDL_Rect desk{0, 0, wanted.width, wanted.height};
     SDL_GetDisplayBounds(0, &desk);
-    const int x = desk.x + desk.w / 2 - spec.width / 2;
-    const int y = desk.y + desk.h / 2 - spec.height / 2;
-    window_ = SDL_CreateWindow(spec.title.c_str(), x, y, spec.width, spec.height, SDL_WINDOW_OPENGL);
+    const int x = desk.x + desk.w / 2 - wanted.width / 2;
+    const int y = desk.y + desk.h / 2 - wanted.height / 2;
+    window_ = SDL_CreateWindow(wanted.title.c_str(), x, y, wanted.width, wanted.height, SDL_WINDOW_OPENGL);
     if (window_ == nullptr) {
       std::fprintf(stderr, "Cannot create the window: %s\n", SDL_GetError());
       return false;
@@ -155,8 +155,8 @@ class SdlBackend : public Backend {
     if (SDL_GetWindowWMInfo(window_, &info) && info.subsystem == SDL_SYSWM_X11)
       x11_fd_ = ConnectionNumber(info.info.x11.display);
 #endif
-    width_ = spec.width;
-    height_ = spec.height;
+    width_ = wanted.width;
+    height_ = wanted.height;
     swap_interval_ = -2;  // unknown until the first Present sets it
     SDL_StartTextInput();
     return true;
