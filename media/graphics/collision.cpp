@@ -1,0 +1,374 @@
+#include "media/graphics/collision.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// Layers, free list and the collision transform.
+
+TQuad* layers[kCollisionLayers] = {};
+TQuad* free_quads = nullptr;
+// Every quad ever made; quads are recycled through the free list, never deleted.
+std::vector<std::unique_ptr<TQuad>> quad_pool;
+
+float col_ix = 0, col_iy = 0, col_jx = 0, col_jy = 0;
+
+TQuad* TakeQuad() {
+  if (TQuad* q = free_quads) {
+    free_quads = q->link;
+    q->link = nullptr;
+    return q;
+  }
+  quad_pool.push_back(std::make_unique<TQuad>());
+  return quad_pool.back().get();
+}
+
+void ReleaseQuad(TQuad* q) {
+  q->mask.reset();
+  q->id = nullptr;
+  q->link = free_quads;
+  free_quads = q;
+}
+
+// The quad used for the tested image; it never enters a layer itself.
+TQuad& ScratchQuad() {
+  static TQuad quad;
+  return quad;
+}
+
+void CurrentOrigin(float& ox, float& oy);
+
+// ---------------------------------------------------------------------------
+// The polygon scan.
+
+constexpr int kChannels = 4;  // x, y, u, v
+
+struct RPoly {
+  const TPixmap* texture = nullptr;
+  float data[16] = {};
+  int count = 4;
+  float ldat[kChannels] = {}, ladd[kChannels] = {}, rdat[kChannels] = {}, radd[kChannels] = {};
+  int Left = 0, Right = 0;
+  int top = 0;
+  int state = 0;  // 0 not started, 1 active, 2 finished
+
+  float X(int i) const { return data[i * kChannels]; }
+  int IY(int i) const { return int(data[i * kChannels + 1]); }
+};
+
+std::vector<int> row_buffer;
+
+void InitPoly(RPoly& p, const TQuad& q) {
+  p.texture = q.mask.get();
+  std::memcpy(p.data, q.xyuv, sizeof p.data);
+  // Normalise the orientation: when every fan triangle turns the same way as a
+  // counter-clockwise screen polygon, reverse the vertices.
+  bool all_non_negative = true;
+  for (int i = 1; i + 1 < p.count; ++i) {
+    const float x0 = p.data[0], y0 = p.data[1];
+    const float x1 = p.data[i * kChannels], y1 = p.data[i * kChannels + 1];
+    const float x2 = p.data[(i + 1) * kChannels], y2 = p.data[(i + 1) * kChannels + 1];
+    const int cross = int((x2 - x1) * (y1 - y0) - (x1 - x0) * (y2 - y1));
+    if (cross < 0) all_non_negative = false;
+  }
+  if (all_non_negative) {
+    for (int i = 0, j = p.count - 1; i < j; ++i, --j) {
+      std::swap_ranges(p.data + i * kChannels, p.data + (i + 1) * kChannels, p.data + j * kChannels);
+    }
+  }
+  int top_index = 0;
+  for (int i = 1; i < p.count; ++i) {
+    if (p.IY(i) < p.IY(top_index)) top_index = i;
+  }
+  p.Left = p.Right = top_index;
+  p.top = p.IY(top_index);
+  p.state = 0;
+}
+
+// Moves one edge on when row y has reached the vertex it ends at. `step` is -1
+// for the left edge (walking backwards) and +1 for the right edge.
+void AdvanceEdge(RPoly& p, int y, int step, int& end, float* dat, float* add) {
+  if (y < p.IY(end)) return;
+  const int begin = end;
+  int g = end, h = end;
+  while (p.IY(h) <= y) {
+    g = h;
+    h = (h + step + p.count) % p.count;
+    if (h == begin) {
+      p.state = 2;
+      return;
+    }
+  }
+  const int rows = p.IY(h) - p.IY(g);
+  if (rows < 1) {
+    p.state = 2;
+    return;
+  }
+  for (int c = 0; c < kChannels; ++c) {
+    add[c] = (p.data[h * kChannels + c] - p.data[g * kChannels + c]) / float(rows);
+    dat[c] = p.data[g * kChannels + c] + add[c] * 0.5f;
+  }
+  end = h;
+  if (p.state == 0) p.state = 1;
+}
+
+// Where a map keeps the alpha byte of a pixel, and its pixel stride.
+int AlphaOffset(const TPixmap& map) { return map.format == PF_A8 ? 0 : 3; }
+
+// Marks the solid pixels of p on [left, right) in the row buffer (index 0 =
+// pixel `left`). Returns true when a pixel was already marked.
+bool MarkRow(const RPoly& p, int left, int right) {
+  if (p.texture == nullptr) {
+    for (int x = left; x < right; ++x) {
+      if (row_buffer[size_t(x - left)]) return true;
+      row_buffer[size_t(x - left)] = 1;
+    }
+    return false;
+  }
+  const int e = int(p.ldat[0]), f = int(p.rdat[0]);
+  if (f - e < 1) return false;
+  const TPixmap& map = *p.texture;
+  if (map.width <= 0 || map.height <= 0) return false;
+  const float du = (p.rdat[2] - p.ldat[2]) / float(f - e);
+  const float dv = (p.rdat[3] - p.ldat[3]) / float(f - e);
+  float u = p.ldat[2] + (float(left - e) + 0.5f) * du;
+  float v = p.ldat[3] + (float(left - e) + 0.5f) * dv;
+  const int bpp = map.BytesPerPixel(), alpha = AlphaOffset(map);
+  for (int x = left; x < right; ++x, u += du, v += dv) {
+    const float cu = std::clamp(u, 0.0f, 1.0f), cv = std::clamp(v, 0.0f, 1.0f);
+    const int col = std::min(int(cu * float(map.width)), map.width - 1);
+    const int row = std::min(int(cv * float(map.height)), map.height - 1);
+    if (map.pixels[ptrdiff_t(row) * map.pitch + ptrdiff_t(col) * bpp + alpha] < 128) continue;
+    if (row_buffer[size_t(x - left)]) return true;
+    row_buffer[size_t(x - left)] = 1;
+  }
+  return false;
+}
+
+// The per-row test of two active polygons.
+bool RowHit(const RPoly& p, const RPoly& q) {
+  const int pl = int(p.ldat[0]), pr = int(p.rdat[0]);
+  const int ql = int(q.ldat[0]), qr = int(q.rdat[0]);
+  if (pr <= ql || qr <= pl) return false;
+  const int left = std::max(pl, ql), right = std::min(pr, qr);
+  if (right <= left) return false;
+  const size_t span = size_t(right - left);
+  if (row_buffer.size() < span) row_buffer.resize(span);
+  std::fill_n(row_buffer.begin(), span, 0);
+  return MarkRow(p, left, right) || MarkRow(q, left, right);
+}
+
+// ---------------------------------------------------------------------------
+// The shortcut: two axis-aligned quads on whole pixels, each either unmasked or
+// masked by a map of exactly its own size, reduce to comparing the maps over the
+// intersection of the two pixel rectangles. For such quads the scan above samples
+// texel (px - left, py - top) for screen pixel (px, py), so both give the same
+// answer (the tests hold them against each other on random cases).
+
+struct PixelRect {
+  int left, top, right, bottom;
+  const TPixmap* mask;
+};
+
+bool WholePixel(float v) { return std::fabs(v) < 1e8f && v == std::trunc(v); }
+
+bool AsPixelRect(const TQuad& q, PixelRect& r) {
+  const float* d = q.xyuv;
+  // Corners in the order top-left, top-right, bottom-right, bottom-left, as an
+  // image quad under the identity transform has them.
+  if (!(d[0] == d[12] && d[4] == d[8] && d[1] == d[5] && d[9] == d[13] && d[0] <= d[4] && d[1] <= d[9])) {
+    return false;
+  }
+  if (!WholePixel(d[0]) || !WholePixel(d[1]) || !WholePixel(d[4]) || !WholePixel(d[9])) return false;
+  r = {int(d[0]), int(d[1]), int(d[4]), int(d[9]), q.mask.get()};
+  if (r.mask && (r.mask->width != r.right - r.left || r.mask->height != r.bottom - r.top)) return false;
+  return true;
+}
+
+bool RectsCollide(const PixelRect& a, const PixelRect& b) {
+  const int left = std::max(a.left, b.left), right = std::min(a.right, b.right);
+  const int top = std::max(a.top, b.top), bottom = std::min(a.bottom, b.bottom);
+  if (left >= right || top >= bottom) return false;
+  if (!a.mask && !b.mask) return true;
+  const int w = right - left;
+  for (int y = top; y < bottom; ++y) {
+    const uint8_t* pa = nullptr;
+    const uint8_t* pb = nullptr;
+    int sa = 0, sb = 0;
+    if (a.mask) {
+      pa = a.mask->PixelPtr(left - a.left, y - a.top) + AlphaOffset(*a.mask);
+      sa = a.mask->BytesPerPixel();
+    }
+    if (b.mask) {
+      pb = b.mask->PixelPtr(left - b.left, y - b.top) + AlphaOffset(*b.mask);
+      sb = b.mask->BytesPerPixel();
+    }
+    for (int i = 0; i < w; ++i) {
+      // An unmasked side counts as solid everywhere.
+      if ((!pa || pa[i * sa] >= 128) && (!pb || pb[i * sb] >= 128)) return true;
+    }
+  }
+  return false;
+}
+
+// ---------------------------------------------------------------------------
+
+void BuildImageQuad(TQuad& quad, TImage& image, float x, float y, int frame) {
+  image.CheckFrameIndex(frame);
+  float ox, oy;
+  CurrentOrigin(ox, oy);
+  const float w = float(image.width), h = float(image.height);
+  const float g = -image.handle_x, k = -image.handle_y;
+  const float ix = col_ix, iy = col_iy, jx = col_jx, jy = col_jy;
+  const float bx = x + ox, by = y + oy;
+  quad.SetCoords(bx + g * ix + k * iy, by + g * jx + k * jy,                          //
+                 bx + (w + g) * ix + k * iy, by + (w + g) * jx + k * jy,              //
+                 bx + (w + g) * ix + (h + k) * iy, by + (w + g) * jx + (h + k) * jy,  //
+                 bx + g * ix + (h + k) * iy, by + g * jx + (h + k) * jy);
+  quad.frame = frame;
+  PixmapPtr map = image.Lock(frame, true, false);
+  quad.mask = map && map->HasAlpha() ? std::move(map) : nullptr;
+}
+
+void BuildRectQuad(TQuad& quad, float x, float y, float w, float h) {
+  float ox, oy;
+  CurrentOrigin(ox, oy);
+  const float ix = col_ix, iy = col_iy, jx = col_jx, jy = col_jy;
+  const float bx = x + ox, by = y + oy;
+  quad.SetCoords(bx, by, bx + w * ix, by + w * jx, bx + w * ix + h * iy, by + w * jx + h * jy, bx + h * iy,
+                 by + h * jy);
+  quad.frame = 0;
+  quad.mask.reset();
+}
+
+std::vector<const void*> TestQuad(const TQuad& quad, uint32_t collide_mask, uint32_t write_mask) {
+  std::vector<const void*> hits;
+  for (int j = 0; j < kCollisionLayers; ++j) {
+    if (!(collide_mask & (1u << j))) continue;
+    for (const TQuad* q = layers[j]; q; q = q->link) {
+      if (QuadsCollide(quad, *q)) hits.push_back(q->id);
+    }
+  }
+  for (int j = 0; j < kCollisionLayers; ++j) {
+    if (!(write_mask & (1u << j))) continue;
+    TQuad* copy = TakeQuad();
+    copy->id = quad.id;
+    copy->mask = quad.mask;
+    copy->frame = quad.frame;
+    std::memcpy(copy->xyuv, quad.xyuv, sizeof copy->xyuv);
+    copy->minx = quad.minx, copy->miny = quad.miny, copy->maxx = quad.maxx, copy->maxy = quad.maxy;
+    copy->link = layers[j];
+    layers[j] = copy;
+  }
+  return hits;
+}
+
+}  // namespace
+
+void TQuad::SetCoords(float x0, float y0, float x1, float y1, float x2, float y2, float x3, float y3) {
+  const float xy[8] = {x0, y0, x1, y1, x2, y2, x3, y3};
+  static const float uv[8] = {0, 0, 1, 0, 1, 1, 0, 1};
+  for (int i = 0; i < 4; ++i) {
+    xyuv[i * 4 + 0] = xy[i * 2];
+    xyuv[i * 4 + 1] = xy[i * 2 + 1];
+    xyuv[i * 4 + 2] = uv[i * 2];
+    xyuv[i * 4 + 3] = uv[i * 2 + 1];
+  }
+  minx = std::min({x0, x1, x2, x3});
+  maxx = std::max({x0, x1, x2, x3});
+  miny = std::min({y0, y1, y2, y3});
+  maxy = std::max({y0, y1, y2, y3});
+}
+
+void SetCollisionTransform(float ix, float iy, float jx, float jy) {
+  col_ix = ix, col_iy = iy, col_jx = jx, col_jy = jy;
+}
+
+void GetCollisionTransform(float& ix, float& iy, float& jx, float& jy) {
+  ix = col_ix, iy = col_iy, jx = col_jx, jy = col_jy;
+}
+
+void ClearCollisionLayers(uint32_t mask) {
+  for (int j = 0; j < kCollisionLayers; ++j) {
+    if (!(mask & (1u << j))) continue;
+    while (TQuad* q = layers[j]) {
+      layers[j] = q->link;
+      ReleaseQuad(q);
+    }
+  }
+}
+
+bool QuadsCollideByScan(const TQuad& a, const TQuad& b) {
+  if (a.maxx < b.minx || a.maxy < b.miny || a.minx > b.maxx || a.miny > b.maxy) return false;
+  RPoly polys[2];
+  InitPoly(polys[0], a);
+  InitPoly(polys[1], b);
+  int first_row = std::min(polys[0].top, polys[1].top);
+  int last_row = 0;
+  bool any = false;
+  for (const RPoly& p : polys) {
+    for (int i = 0; i < p.count; ++i) {
+      last_row = any ? std::max(last_row, p.IY(i)) : p.IY(i);
+      any = true;
+    }
+  }
+  for (int y = first_row; y < last_row; ++y) {
+    for (RPoly& p : polys) {
+      if (p.state == 2 || y < p.top) continue;
+      AdvanceEdge(p, y, -1, p.Left, p.ldat, p.ladd);
+      if (p.state == 2) continue;
+      AdvanceEdge(p, y, +1, p.Right, p.rdat, p.radd);
+    }
+    // Only rows where both polygons are inside their vertical extent can hold a
+    // common pixel; a finished polygon keeps stale edge values that must not count.
+    if (polys[0].state == 1 && polys[1].state == 1 && RowHit(polys[0], polys[1])) return true;
+    for (RPoly& p : polys) {
+      if (p.state != 1) continue;
+      for (int c = 0; c < kChannels; ++c) {
+        p.ldat[c] += p.ladd[c];
+        p.rdat[c] += p.radd[c];
+      }
+    }
+  }
+  return false;
+}
+
+bool QuadsCollide(const TQuad& a, const TQuad& b) {
+  PixelRect ra, rb;
+  if (AsPixelRect(a, ra) && AsPixelRect(b, rb)) return RectsCollide(ra, rb);
+  return QuadsCollideByScan(a, b);
+}
+
+std::vector<const void*> TestImageQuad(const ImageRef& image, float x, float y, int frame, uint32_t collide_mask,
+                                       uint32_t write_mask, const void* id) {
+  if (!image) return {};
+  TQuad& quad = ScratchQuad();
+  BuildImageQuad(quad, *image, x, y, frame);
+  quad.id = id;
+  std::vector<const void*> hits = TestQuad(quad, collide_mask, write_mask);
+  quad.mask.reset();
+  return hits;
+}
+
+std::vector<const void*> TestRectQuad(float x, float y, float w, float h, uint32_t collide_mask, uint32_t write_mask,
+                                      const void* id) {
+  TQuad& quad = ScratchQuad();
+  BuildRectQuad(quad, x, y, w, h);
+  quad.id = id;
+  return TestQuad(quad, collide_mask, write_mask);
+}
+
+int ImagesOverlap(const ImageRef& image1, int x1, int y1, int frame1, const ImageRef& image2, int x2, int y2,
+                  int frame2) {
+  constexpr uint32_t kLayer31 = 1u << 31;
+  ClearCollisionLayers(kLayer31);
+  TestImageQuad(image1, float(x1), float(y1), frame1, 0, kLayer31, nullptr);
+  return TestImageQuad(image2, float(x2), float(y2), frame2, kLayer31, 0, nullptr).empty() ? 0 : 1;
+}
+
+namespace {
+void CurrentOrigin(float& ox, float& oy) { ox = 0, oy = 0; }
+}  // namespace
