@@ -1,5 +1,7 @@
 #include "media/graphics/image.h"
 
+#include "media/graphics/pixmap_loaders.h"
+
 #include <stdexcept>
 
 void GetLoadMask(int& r, int& g, int& b);  // pending
@@ -124,4 +126,14 @@ ImageRef LoadImageStrip(const PixmapPtr& map, int cw, int ch, int first, int cou
     image->handle_y = float(ch) * 0.5f;
   }
   return image;
+}
+
+ImageRef LoadImageFile(std::u16string_view url, int flags) { return LoadImageFile(LoadPixmap(url), flags); }
+ImageRef LoadImageFile(std::string_view url, int flags) { return LoadImageFile(LoadPixmap(url), flags); }
+
+ImageRef LoadImageStrip(std::u16string_view url, int cw, int ch, int first, int count, int flags) {
+  return LoadImageStrip(LoadPixmap(url), cw, ch, first, count, flags);
+}
+ImageRef LoadImageStrip(std::string_view url, int cw, int ch, int first, int count, int flags) {
+  return LoadImageStrip(LoadPixmap(url), cw, ch, first, count, flags);
 }

@@ -79,10 +79,12 @@ bool AutoMidHandle();
 // Loads a picture file as a one-frame image. Null when the file is missing or not
 // a picture any loader understands.
 ImageRef LoadImageFile(std::string_view url, int flags = -1);
+ImageRef LoadImageFile(std::u16string_view url, int flags = -1);
 // The same from a pixel map already in memory.
 ImageRef LoadImageFile(const PixmapPtr& map, int flags = -1);
 // Cuts a picture into cells of cw x ch, left to right then top to bottom, and
 // makes an image of cells first .. first + count - 1. Null when the file cannot be
 // loaded or holds fewer whole cells.
 ImageRef LoadImageStrip(std::string_view url, int cw, int ch, int first, int count, int flags = -1);
+ImageRef LoadImageStrip(std::u16string_view url, int cw, int ch, int first, int count, int flags = -1);
 ImageRef LoadImageStrip(const PixmapPtr& map, int cw, int ch, int first, int count, int flags = -1);
