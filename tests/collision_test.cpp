@@ -4,9 +4,8 @@
 #include <random>
 
 #include "media/graphics/collision.h"
+#include "media/graphics/graphics.h"
 #include "media/graphics/image.h"
-
-void SetLoadMask(int r, int g, int b);  // pending
 
 namespace {
 

@@ -6,8 +6,6 @@
 #include "media/media.h"
 #include "support/picture_files.h"
 
-void SetLoadMask(int r, int g, int b);  // pending
-
 using testpics::BmpSpec;
 using testpics::EncodeBmp;
 using testpics::TempDir;

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "media/graphics/graphics.h"
+
 namespace {
 
 // ---------------------------------------------------------------------------
@@ -39,7 +41,15 @@ TQuad& ScratchQuad() {
   return quad;
 }
 
-void CurrentOrigin(float& ox, float& oy);
+// The draw origin, and the collision transform refreshed from the renderer's
+// rotation-and-scale matrix while graphics are open (it keeps its last value,
+// initially all zero, while none are).
+void SyncWithRenderer(float& ox, float& oy) {
+  GetDrawOrigin(ox, oy);
+  if (const TPlanoGraphics* g = CurrentPlanoGraphics()) {
+    col_ix = g->tform_ix, col_iy = g->tform_iy, col_jx = g->tform_jx, col_jy = g->tform_jy;
+  }
+}
 
 // ---------------------------------------------------------------------------
 // The polygon scan.
@@ -219,7 +229,7 @@ bool RectsCollide(const PixelRect& a, const PixelRect& b) {
 void BuildImageQuad(TQuad& quad, TImage& image, float x, float y, int frame) {
   image.CheckFrameIndex(frame);
   float ox, oy;
-  CurrentOrigin(ox, oy);
+  SyncWithRenderer(ox, oy);
   const float w = float(image.width), h = float(image.height);
   const float g = -image.handle_x, k = -image.handle_y;
   const float ix = col_ix, iy = col_iy, jx = col_jx, jy = col_jy;
@@ -235,7 +245,7 @@ void BuildImageQuad(TQuad& quad, TImage& image, float x, float y, int frame) {
 
 void BuildRectQuad(TQuad& quad, float x, float y, float w, float h) {
   float ox, oy;
-  CurrentOrigin(ox, oy);
+  SyncWithRenderer(ox, oy);
   const float ix = col_ix, iy = col_iy, jx = col_jx, jy = col_jy;
   const float bx = x + ox, by = y + oy;
   quad.SetCoords(bx, by, bx + w * ix, by + w * jx, bx + w * ix + h * iy, by + w * jx + h * jy, bx + h * iy,
@@ -368,7 +378,3 @@ int ImagesOverlap(const ImageRef& image1, int x1, int y1, int frame1, const Imag
   TestImageQuad(image1, float(x1), float(y1), frame1, 0, kLayer31, nullptr);
   return TestImageQuad(image2, float(x2), float(y2), frame2, kLayer31, 0, nullptr).empty() ? 0 : 1;
 }
-
-namespace {
-void CurrentOrigin(float& ox, float& oy) { ox = 0, oy = 0; }
-}  // namespace

@@ -6,8 +6,6 @@
 
 #include "media/graphics/gl_driver.h"
 
-std::shared_ptr<TImageFrame> TGLPlanoDriver::CreateFrameFromPixmap(TPixmap&, int) { return nullptr; }
-
 void TGLPlanoDriver::Plot(float x, float y) {
   if (!HasGL()) return;
   BindTexture(0);

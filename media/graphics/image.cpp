@@ -1,10 +1,9 @@
 #include "media/graphics/image.h"
 
+#include "media/graphics/graphics.h"
 #include "media/graphics/pixmap_loaders.h"
 
 #include <stdexcept>
-
-void GetLoadMask(int& r, int& g, int& b);  // pending
 
 namespace {
 
@@ -42,6 +41,22 @@ void TImage::CheckFrameIndex(int index) const {
                             std::to_string(FrameCount()) + " frame(s) of " + std::to_string(width) + "x" +
                             std::to_string(height));
   }
+}
+
+TImageFrame* TImage::Frame(int index) {
+  CheckFrameIndex(index);
+  const size_t i = size_t(index);
+  if (seqs[i] != graphics_epoch) {
+    // Made under other graphics (or never): build it for the current driver.
+    frames[i].reset();
+    seqs[i] = 0;
+    if (TPlanoDriver* driver = CurrentPlanoDriver()) {
+      PixmapPtr map = Lock(index, true, false);
+      frames[i] = driver->CreateFrameFromPixmap(*map, flags);
+      if (frames[i]) seqs[i] = graphics_epoch;
+    }
+  }
+  return frames[i].get();
 }
 
 PixmapPtr TImage::Lock(int index, bool /*read*/, bool write) {

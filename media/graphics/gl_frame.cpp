@@ -1,0 +1,187 @@
+// OpenGL image frames: one power-of-two texture per frame.
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+#include "media/graphics/gl_driver.h"
+#include "media/graphics/gl_frame.h"
+#include "media/graphics/pixmap.h"
+
+#ifndef GL_CLAMP_TO_EDGE
+#define GL_CLAMP_TO_EDGE 0x812F
+#endif
+
+namespace {
+
+// Names of textures whose frames went away, with the graphics epoch they were
+// made under. They are deleted when the next texture is made, unless graphics
+// were reopened meanwhile (then the context that owned them is gone).
+std::vector<std::pair<unsigned, int>>& DeadTextures() {
+  static std::vector<std::pair<unsigned, int>> dead;
+  return dead;
+}
+
+void DeleteDeadTextures(bool gl) {
+  auto& dead = DeadTextures();
+  for (const auto& [name, seq] : dead) {
+    if (gl && seq == graphics_epoch) {
+      const GLuint n = name;
+      glDeleteTextures(1, &n);
+    }
+  }
+  dead.clear();
+}
+
+int PowerOfTwoAtLeast(int n) {
+  int p = 1;
+  while (p < n && p < (1 << 30)) p <<= 1;
+  return p;
+}
+
+// The largest texture size not above (w, h) the GL accepts, found with the proxy
+// texture, halving each side above 1 while it is refused.
+void FitTextureSize(int& w, int& h) {
+  for (;;) {
+    glTexImage2D(GL_PROXY_TEXTURE_2D, 0, 4, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    GLint got = 0;
+    glGetTexLevelParameteriv(GL_PROXY_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &got);
+    if (got != 0) return;
+    if (w == 1 && h == 1) throw std::runtime_error("Unable to calculate tex size");
+    if (w > 1) w /= 2;
+    if (h > 1) h /= 2;
+  }
+}
+
+// Nearest-neighbour resize, for pictures larger than the biggest texture.
+PixmapPtr Resized(const TPixmap& map, int w, int h) {
+  const PixmapPtr rgba = map.format == PF_RGBA8888 ? nullptr : map.Convert(PF_RGBA8888);
+  const TPixmap& src = rgba ? *rgba : map;
+  PixmapPtr out = TPixmap::Create(w, h, PF_RGBA8888);
+  for (int y = 0; y < h; ++y) {
+    const int sy = int(int64_t(y) * src.height / h);
+    for (int x = 0; x < w; ++x) {
+      const int sx = int(int64_t(x) * src.width / w);
+      std::copy_n(src.PixelPtr(sx, sy), 4, out->PixelPtr(x, y));
+    }
+  }
+  return out;
+}
+
+// A texture-sized RGBA map with the picture at (0, 0) and its last column, last
+// row and bottom-right pixel repeated once beyond it, so filtering at the
+// picture's edges samples the picture itself.
+PixmapPtr PaddedToTexture(const TPixmap& map, int tw, int th) {
+  if (map.width == tw && map.height == th) return map.format == PF_RGBA8888 ? nullptr : map.Convert(PF_RGBA8888);
+  PixmapPtr out = TPixmap::Create(tw, th, PF_RGBA8888);
+  out->Paste(map, 0, 0);
+  const int w = map.width, h = map.height;
+  if (w == 0 || h == 0) return out;
+  if (w < tw) {
+    for (int y = 0; y < h; ++y) std::copy_n(out->PixelPtr(w - 1, y), 4, out->PixelPtr(w, y));
+  }
+  if (h < th) std::copy_n(out->PixelPtr(0, h - 1), size_t(w) * 4, out->PixelPtr(0, h));
+  if (w < tw && h < th) std::copy_n(out->PixelPtr(w - 1, h - 1), 4, out->PixelPtr(w, h));
+  return out;
+}
+
+// The next mip level: each side halved (not below 1), each texel the mean of
+// the up to 2 x 2 texels it covers.
+PixmapPtr HalvedMap(const TPixmap& map) {
+  const int w = std::max(1, map.width / 2), h = std::max(1, map.height / 2);
+  PixmapPtr out = TPixmap::Create(w, h, PF_RGBA8888);
+  for (int y = 0; y < h; ++y) {
+    const int y0 = std::min(2 * y, map.height - 1), y1 = std::min(2 * y + 1, map.height - 1);
+    for (int x = 0; x < w; ++x) {
+      const int x0 = std::min(2 * x, map.width - 1), x1 = std::min(2 * x + 1, map.width - 1);
+      const uint8_t* p[4] = {map.PixelPtr(x0, y0), map.PixelPtr(x1, y0), map.PixelPtr(x0, y1), map.PixelPtr(x1, y1)};
+      uint8_t* d = out->PixelPtr(x, y);
+      for (int c = 0; c < 4; ++c) d[c] = uint8_t((p[0][c] + p[1][c] + p[2][c] + p[3][c] + 2) / 4);
+    }
+  }
+  return out;
+}
+
+void Upload(const TPixmap& map, int level) {
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, map.pitch / 4);
+  glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, map.width, map.height, 0, GL_RGBA, GL_UNSIGNED_BYTE, map.pixels);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+}
+
+}  // namespace
+
+size_t QueuedTextureDeletions() { return DeadTextures().size(); }
+
+TGLImageFrame::~TGLImageFrame() {
+  if (name != 0 && seq == graphics_epoch) DeadTextures().emplace_back(name, seq);
+}
+
+void TGLImageFrame::Draw(float x0, float y0, float x1, float y1, float tx, float ty, float sx, float sy, float sw,
+                         float sh) {
+  TGLPlanoDriver& d = *GLPlanoDriver();
+  if (!d.HasGL() || name == 0 || seq != graphics_epoch) return;
+  d.BindTexture(name);
+  const float s0 = sx * uscale, t0 = sy * vscale, s1 = (sx + sw) * uscale, t1 = (sy + sh) * vscale;
+  glBegin(GL_QUADS);
+  glTexCoord2f(s0, t0);
+  glVertex2f(d.ScreenX(x0, y0, tx), d.ScreenY(x0, y0, ty));
+  glTexCoord2f(s1, t0);
+  glVertex2f(d.ScreenX(x1, y0, tx), d.ScreenY(x1, y0, ty));
+  glTexCoord2f(s1, t1);
+  glVertex2f(d.ScreenX(x1, y1, tx), d.ScreenY(x1, y1, ty));
+  glTexCoord2f(s0, t1);
+  glVertex2f(d.ScreenX(x0, y1, tx), d.ScreenY(x0, y1, ty));
+  glEnd();
+}
+
+std::shared_ptr<TImageFrame> TGLPlanoDriver::CreateFrameFromPixmap(TPixmap& pixmap, int flags) {
+  auto frame = std::make_shared<TGLImageFrame>();
+  frame->seq = graphics_epoch;
+  const bool gl = HasGL();
+  DeleteDeadTextures(gl);
+
+  int tw = PowerOfTwoAtLeast(std::max(pixmap.width, 1)), th = PowerOfTwoAtLeast(std::max(pixmap.height, 1));
+  if (gl) FitTextureSize(tw, th);
+  frame->uscale = 1.0f / float(tw);
+  frame->vscale = 1.0f / float(th);
+  frame->u1 = float(pixmap.width) * frame->uscale;
+  frame->v1 = float(pixmap.height) * frame->vscale;
+  if (!gl) return frame;  // nothing to draw on: a frame without texture
+
+  PixmapPtr resized;
+  const TPixmap* map = &pixmap;
+  if (tw < map->width || th < map->height) {
+    resized = Resized(*map, std::min(tw, map->width), std::min(th, map->height));
+    map = resized.get();
+  }
+  PixmapPtr padded = PaddedToTexture(*map, tw, th);
+  if (padded) map = padded.get();
+
+  GLuint name = 0;
+  glGenTextures(1, &name);
+  // Bound directly (a name freed just before may be reused and still be the
+  // driver's cached binding), then told to the driver's cache.
+  glBindTexture(GL_TEXTURE_2D, name);
+  BindTexture(name);
+  frame->name = name;
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  const bool filtered = flags & 2, mipmapped = flags & 4;
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filtered ? GL_LINEAR : GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
+                  mipmapped ? (filtered ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_NEAREST)
+                            : (filtered ? GL_LINEAR : GL_NEAREST));
+  Upload(*map, 0);
+  if (mipmapped) {
+    PixmapPtr level_map;
+    for (int level = 1; map->width > 1 || map->height > 1; ++level) {
+      level_map = HalvedMap(*map);
+      map = level_map.get();
+      Upload(*map, level);
+    }
+  }
+  return frame;
+}
