@@ -12,6 +12,7 @@ using test_support::PixelAt;
 using test_support::ReadFramebuffer;
 using test_support::Rgba;
 using testpics::BmpSpec;
+using testpics::Bmp24;
 using testpics::EncodeBmp;
 
 namespace {
@@ -62,13 +63,6 @@ class Drawing : public ::testing::Test {
   int count_ = 0;
 };
 
-template <typename F>
-std::vector<uint8_t> Bmp24(int w, int h, F f) {
-  BmpSpec s{w, h, 24, {}, {}};
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) s.pixels.push_back(f(x, y));
-  return EncodeBmp(s);
-}
 
 uint32_t Pattern(int x, int y) { return uint32_t(x * 9 + 1) << 16 | uint32_t(y * 7 + 2) << 8 | uint32_t((x ^ y) * 5); }
 

@@ -7,6 +7,7 @@
 #include "support/picture_files.h"
 
 using testpics::BmpSpec;
+using testpics::Bmp24;
 using testpics::EncodeBmp;
 using testpics::TempDir;
 
@@ -29,14 +30,6 @@ class Images : public ::testing::Test {
   TempDir dir_;
 };
 
-// A w x h 24-bit picture whose pixel (x, y) has colour f(x, y).
-template <typename F>
-std::vector<uint8_t> Bmp24(int w, int h, F f) {
-  BmpSpec s{w, h, 24, {}, {}};
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) s.pixels.push_back(f(x, y));
-  return EncodeBmp(s);
-}
 
 }  // namespace
 

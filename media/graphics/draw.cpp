@@ -33,20 +33,11 @@ int Mod(int a, int m) { return ((a % m) + m) % m; }
 
 }  // namespace
 
-void DrawImageAt(const ImageRef& image, float x, float y, int frame) {
-  TImage& im = Require(image, "DrawImageAt");
-  TPlanoGraphics* g;
-  TPlanoDriver* driver;
-  if (!Renderer(g, driver)) return;
-  TImageFrame* f = im.Frame(frame);
-  if (!f) return;
-  const float x0 = -im.handle_x, y0 = -im.handle_y;
-  const float w = float(im.width), h = float(im.height);
-  f->Draw(x0, y0, x0 + w, y0 + h, x + g->origin_x, y + g->origin_y, 0, 0, w, h);
-}
+namespace {
 
-void DrawImageScaled(const ImageRef& image, float x, float y, float w, float h, int frame) {
-  TImage& im = Require(image, "DrawImageScaled");
+// The frame with its handle at (x, y) plus the origin, stretched to w x h.
+void DrawFrame(const char* operation, const ImageRef& image, float x, float y, float w, float h, int frame) {
+  TImage& im = Require(image, operation);
   TPlanoGraphics* g;
   TPlanoDriver* driver;
   if (!Renderer(g, driver)) return;
@@ -54,6 +45,17 @@ void DrawImageScaled(const ImageRef& image, float x, float y, float w, float h, 
   if (!f) return;
   const float x0 = -im.handle_x, y0 = -im.handle_y;
   f->Draw(x0, y0, x0 + w, y0 + h, x + g->origin_x, y + g->origin_y, 0, 0, float(im.width), float(im.height));
+}
+
+}  // namespace
+
+void DrawImageAt(const ImageRef& image, float x, float y, int frame) {
+  const float w = image ? float(image->width) : 0, h = image ? float(image->height) : 0;
+  DrawFrame("DrawImageAt", image, x, y, w, h, frame);
+}
+
+void DrawImageScaled(const ImageRef& image, float x, float y, float w, float h, int frame) {
+  DrawFrame("DrawImageScaled", image, x, y, w, h, frame);
 }
 
 void FillTiled(const ImageRef& image, float x, float y, int frame) {

@@ -86,6 +86,13 @@ std::vector<uint8_t> EncodeBmp(const BmpSpec& spec) {
   return b;
 }
 
+std::vector<uint8_t> Bmp24(int w, int h, const std::function<uint32_t(int, int)>& rgb) {
+  BmpSpec s{w, h, 24, {}, {}};
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) s.pixels.push_back(rgb(x, y));
+  return EncodeBmp(s);
+}
+
 std::vector<uint8_t> EncodeJpeg(int width, int height, int components, const std::vector<uint8_t>& samples,
                                 int quality, bool progressive) {
   jpeg_compress_struct cinfo;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,8 @@ struct BmpSpec {
 
 // The bytes of a BMP file (bottom-up rows, each padded to 4 bytes).
 std::vector<uint8_t> EncodeBmp(const BmpSpec& spec);
+// A w x h 24-bit BMP whose pixel (x, y) has colour rgb(x, y) (0xRRGGBB).
+std::vector<uint8_t> Bmp24(int w, int h, const std::function<uint32_t(int, int)>& rgb);
 
 // The bytes of a baseline (or progressive) JPEG of `components` (1 or 3)
 // interleaved 8-bit samples, top row first.
