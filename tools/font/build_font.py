@@ -413,8 +413,8 @@ def g_F(x0, x1):
 def g_G(x0, x1):
     r = (x1 - x0) / 2
     xc = (x0 + x1) / 2
-    return [rpoly([(x1, C), (x0, C), (x0, B), (x1, B), (x1, MC - 10), (xc + 4, MC - 10)],
-                  [0, r, r, r, 0, 0])]
+    return [rpoly([(x1, C - 110), (x1, C), (x0, C), (x0, B), (x1, B), (x1, MC - 10), (xc + 10, MC - 10)],
+                  [0, r, r, r, r, 0, 0])]
 
 
 @glyph("H", 212)
@@ -534,8 +534,8 @@ def g_Z(x0, x1):
 
 # ---- digits: one fixed advance so columns of numbers line up -------------
 
-DIGIT_ADV = 500
-DW = 204
+DIGIT_ADV = 366
+DW = 200
 
 
 def digit(ch):
@@ -609,7 +609,7 @@ def g_9(x0, x1):
 
 # ---- punctuation and symbols ---------------------------------------------
 
-@glyph(" ", 0, lsb=0, rsb=0, adv=240)
+@glyph(" ", 0, lsb=0, rsb=0, adv=266)
 def g_space(x0, x1):
     return []
 
