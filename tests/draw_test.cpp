@@ -397,3 +397,27 @@ TEST(CollisionWithGraphics, UsesTheRendererTransformAndOriginButNotColourBlendOr
   EXPECT_EQ(ImagesOverlap(a, 0, 0, 0, b, 15, 0, 0), 0);
   CloseGraphics();
 }
+
+TEST(CollisionWithGraphics, TransformedOverlapRotatesEachImageAndRestoresTheRenderer) {
+  test_support::HeadlessSetup setup;
+  setup.draw = false;
+  ASSERT_TRUE(OpenHeadlessGraphics(setup));
+  auto bar = LoadImageFile(TPixmap::Create(10, 2, PF_RGB888), 0);
+  auto dot = LoadImageFile(TPixmap::Create(1, 1, PF_RGB888), 0);
+  SetDrawTransform(30, 3, 3);
+  // Turned by 90 degrees, bar pixel (u, v) lands on (x - v, y + u): the bar
+  // covers x 48..49, y 50..59.
+  EXPECT_EQ(ImagesOverlapTransformed(bar, 50, 50, 90, 1, 1, 0, dot, 49, 58, 0, 1, 1, 0), 1);
+  EXPECT_EQ(ImagesOverlapTransformed(bar, 50, 50, 90, 1, 1, 0, dot, 52, 50, 0, 1, 1, 0), 0);
+  EXPECT_EQ(ImagesOverlapTransformed(bar, 50, 50, 0, 1, 1, 0, dot, 52, 50, 0, 1, 1, 0), 1);
+  // Scaled by 2 the dot covers 2 x 2 pixels and reaches back to (51, 52).
+  EXPECT_EQ(ImagesOverlapTransformed(bar, 50, 50, 0, 1, 1, 0, dot, 51, 52, 0, 2, 2, 0), 0);
+  EXPECT_EQ(ImagesOverlapTransformed(bar, 50, 50, 0, 1, 1, 0, dot, 51, 51, 0, 2, 2, 0), 1);
+  EXPECT_THROW(ImagesOverlapTransformed(bar, 0, 0, 45, 2, 2, 0, dot, 0, 0, 10, 1, 1, 5), std::out_of_range);
+  EXPECT_FLOAT_EQ(GetDrawRotation(), 30);
+  float sx, sy;
+  GetDrawScale(sx, sy);
+  EXPECT_FLOAT_EQ(sx, 3);
+  EXPECT_FLOAT_EQ(sy, 3);
+  CloseGraphics();
+}

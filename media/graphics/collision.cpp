@@ -371,10 +371,40 @@ std::vector<const void*> TestRectQuad(float x, float y, float w, float h, uint32
   return TestQuad(quad, collide_mask, write_mask);
 }
 
+namespace {
+
+constexpr uint32_t kLayer31 = 1u << 31;
+
+// Puts the first image's quad alone in layer 31.
+void WriteFirstQuad(const ImageRef& image, int x, int y, int frame) {
+  ClearCollisionLayers(kLayer31);
+  TestImageQuad(image, float(x), float(y), frame, 0, kLayer31, nullptr);
+}
+
+int HitsFirstQuad(const ImageRef& image, int x, int y, int frame) {
+  return TestImageQuad(image, float(x), float(y), frame, kLayer31, 0, nullptr).empty() ? 0 : 1;
+}
+
+}  // namespace
+
 int ImagesOverlap(const ImageRef& image1, int x1, int y1, int frame1, const ImageRef& image2, int x2, int y2,
                   int frame2) {
-  constexpr uint32_t kLayer31 = 1u << 31;
-  ClearCollisionLayers(kLayer31);
-  TestImageQuad(image1, float(x1), float(y1), frame1, 0, kLayer31, nullptr);
-  return TestImageQuad(image2, float(x2), float(y2), frame2, kLayer31, 0, nullptr).empty() ? 0 : 1;
+  WriteFirstQuad(image1, x1, y1, frame1);
+  return HitsFirstQuad(image2, x2, y2, frame2);
+}
+
+int ImagesOverlapTransformed(const ImageRef& image1, int x1, int y1, float rot1, float sx1, float sy1, int frame1,
+                             const ImageRef& image2, int x2, int y2, float rot2, float sx2, float sy2, int frame2) {
+  const float rot = GetDrawRotation();
+  float scale_x, scale_y;
+  GetDrawScale(scale_x, scale_y);
+  // Restored on every way out, a bad frame index included.
+  struct Restore {
+    float rot, sx, sy;
+    ~Restore() { SetDrawTransform(rot, sx, sy); }
+  } restore{rot, scale_x, scale_y};
+  SetDrawTransform(rot1, sx1, sy1);
+  WriteFirstQuad(image1, x1, y1, frame1);
+  SetDrawTransform(rot2, sx2, sy2);
+  return HitsFirstQuad(image2, x2, y2, frame2);
 }

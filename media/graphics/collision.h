@@ -50,6 +50,13 @@ std::vector<const void*> TestRectQuad(float x, float y, float w, float h, uint32
 int ImagesOverlap(const ImageRef& image1, int x1, int y1, int frame1, const ImageRef& image2, int x2, int y2,
                   int frame2);
 
+// ImagesOverlap with a rotation (degrees) and x/y scale for each image: each is
+// set on the renderer while its quad is made, and the renderer's rotation and
+// scale are restored afterwards. Without open graphics the transforms have no
+// effect (the collision transform keeps its last value).
+int ImagesOverlapTransformed(const ImageRef& image1, int x1, int y1, float rot1, float sx1, float sy1, int frame1,
+                             const ImageRef& image2, int x2, int y2, float rot2, float sx2, float sy2, int frame2);
+
 // The collision transform: the renderer's rotation-and-scale matrix, copied here
 // whenever the renderer recomputes it. All zero until graphics are opened.
 void SetCollisionTransform(float ix, float iy, float jx, float jy);

@@ -9,6 +9,7 @@
 #include "media/graphics/gl_driver.h"
 #include "media/graphics/gl_frame.h"
 #include "media/graphics/pixmap.h"
+#include "media/platform/heap.h"
 
 #ifndef GL_CLAMP_TO_EDGE
 #define GL_CLAMP_TO_EDGE 0x812F
@@ -150,6 +151,15 @@ std::shared_ptr<TImageFrame> TGLPlanoDriver::CreateFrameFromPixmap(TPixmap& pixm
   frame->u1 = float(pixmap.width) * frame->uscale;
   frame->v1 = float(pixmap.height) * frame->vscale;
   if (!gl) return frame;  // nothing to draw on: a frame without texture
+
+  // Each texture change costs the software renderer tens of kilobytes of
+  // command memory per frame; keep it in the heap rather than have it returned
+  // to the system and faulted back every frame (a tenfold slow-down otherwise).
+  static bool heap_tuned = false;
+  if (!heap_tuned) {
+    heap_tuned = true;
+    platform::RetainFreedHeap(size_t{64} << 20);
+  }
 
   PixmapPtr resized;
   const TPixmap* map = &pixmap;
