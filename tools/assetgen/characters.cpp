@@ -280,16 +280,16 @@ void PaintFrozenBlobb(Canvas& cv, const View& v) {
     }
   cv.Blit(inner, 0, 0);
   // The ice block around it: translucent, bright edges, frost in the corners.
-  auto block = [](V2 p) { return SdBox(p, {15, 15}, 14.2f, 14.2f, 3.5f); };
+  auto block = [](V2 p) { return SdBox(p, {15, 15}, 13.6f, 13.6f, 3.5f); };
   fill({0, 0, 30, 30}, block, [=](V2 p) {
     float d = -block(p);
     float edge = 1 - Smooth(0.5f, 3.5f, d);
     float diag = Smooth(0.6f, 1.0f, std::fabs(std::sin((p.x - p.y) * 0.22f + 0.8f)));
-    Col ice = Mix(Rgb(150, 214, 255), Rgb(236, 250, 255), std::max(edge * 0.9f, diag * 0.35f));
+    Col ice = Mix(Rgb(120, 200, 255), Rgb(236, 250, 255), std::max(edge * 0.9f, diag * 0.35f));
     float frost = Fbm(p.x * 0.25f, p.y * 0.25f, 8, 8, 31, 3);
     float corner = Smooth(11, 15, std::max(std::fabs(p.x - 15), std::fabs(p.y - 15)));
     ice = Mix(ice, pal::kWhite, Smooth(0.45f, 0.7f, frost) * corner * 0.8f);
-    return Paint{ice, 0.3f + 0.6f * edge + 0.25f * corner * frost};
+    return Paint{ice, 0.22f + 0.65f * edge + 0.25f * corner * frost};
   });
   // Shine streak.
   fill({3, 3, 14, 14}, [](V2 p) { return SdSegment(p, {5.5f, 10.5f}, {10.5f, 5.5f}, 0.9f); },
@@ -541,7 +541,8 @@ Canvas ZarnSheet() {
       Canvas cell(24, 25);
       float phase = i < 9 ? float(i) / 9.f : 0.f;
       Dir d = dirs[row] == Dir::kRight ? Dir::kLeft : dirs[row];
-      PaintZarn(cell, View{0, 0, 1}, d, phase);
+      // Drawn a little smaller than its box so the outline fits on every side.
+      PaintZarn(cell, View{0.84f, 0.55f, 0.93f}, d, phase);
       cell = Finish(cell);
       if (dirs[row] == Dir::kRight) cell = Mirror(cell);
       sheet.Blit(cell, i * 24, row * 25);
