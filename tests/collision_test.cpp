@@ -163,6 +163,13 @@ TEST_F(Collision, ShortcutEqualsTheScanOnRandomCases) {
                                 : MaskedImage(wa, ha, [&](int, int) { return rand_in(0, 99) < density_a; });
     auto b = rand_in(0, 5) == 0 ? SolidImage(wb, hb)
                                 : MaskedImage(wb, hb, [&](int, int) { return rand_in(0, 99) < density_b; });
+    // Masks in each format with alpha: the shortcut reads them differently.
+    for (ImageRef* im : {&a, &b}) {
+      const int format = rand_in(0, 2);
+      if ((*im)->pixmaps[0]->HasAlpha() && format != 0) {
+        (*im)->pixmaps[0] = (*im)->pixmaps[0]->Convert(format == 1 ? PF_A8 : PF_BGRA8888);
+      }
+    }
     const int ax = rand_in(-40, 40), ay = rand_in(-40, 40);
     const int bx = ax + rand_in(-wb - 2, wa + 2), by = ay + rand_in(-hb - 2, ha + 2);
 

@@ -421,3 +421,41 @@ TEST(CollisionWithGraphics, TransformedOverlapRotatesEachImageAndRestoresTheRend
   EXPECT_FLOAT_EQ(sy, 3);
   CloseGraphics();
 }
+
+TEST_F(Drawing, MipmappedFramesAverageWhenDrawnSmaller) {
+  // A one-pixel checkerboard shrunk four times: without mipmaps nearest sampling
+  // picks single black or white texels, with them the level of 8 x 8 is grey.
+  auto checker = Bmp24(32, 32, [](int x, int y) { return (x + y) % 2 ? 0xFFFFFFu : 0x000000u; });
+  auto plain = Load(checker, 0);
+  auto mipmapped = Load(checker, MIPMAPPEDIMAGE);
+  ASSERT_TRUE(plain && mipmapped);
+  DrawImageScaled(plain, 0, 0, 8, 8);
+  DrawImageScaled(mipmapped, 20, 0, 8, 8);
+  DrawImageAt(mipmapped, 40, 0);  // full size: the base level, exact
+  const auto fb = ReadFramebuffer();
+  for (int j = 0; j < 8; ++j)
+    for (int i = 0; i < 8; ++i) {
+      const Rgba p = PixelAt(fb, i, j), q = PixelAt(fb, 20 + i, j);
+      EXPECT_TRUE(p.r == 0 || p.r == 255) << p;
+      EXPECT_NEAR(q.r, 128, 1) << i << "," << j;
+    }
+  ExpectArea(40, 0, 32, 32, [](int i, int j) { return Opaque((i + j) % 2 ? 0xFFFFFFu : 0u); });
+}
+
+TEST_F(Drawing, PicturesWiderThanAnyTextureAreShrunkToFit) {
+  // 30000 pixels wide rounds up to 32768, more than the software renderer
+  // allows: the texture is halved until the GL accepts it and the picture
+  // resized into it.
+  auto map = TPixmap::Create(30000, 2, PF_RGB888);
+  for (int x = 0; x < 30000; ++x)
+    for (int y = 0; y < 2; ++y) map->WritePixel(x, y, x < 15000 ? 0xFF0000FFu : 0xFF00FF00u);
+  auto image = LoadImageFile(map, 0);
+  auto* frame = dynamic_cast<TGLImageFrame*>(image->Frame(0));
+  ASSERT_NE(frame, nullptr);
+  EXPECT_FLOAT_EQ(frame->u1, 1.0f);  // the shrunk picture fills the texture's width
+  EXPECT_LT(frame->uscale, 1.0f / 16384);
+  DrawImageScaled(image, 0, 0, 100, 2);
+  const auto fb = ReadFramebuffer();
+  EXPECT_EQ(Seen(PixelAt(fb, 10, 0)), Opaque(0x0000FF));
+  EXPECT_EQ(Seen(PixelAt(fb, 90, 1)), Opaque(0x00FF00));
+}

@@ -1,6 +1,7 @@
 #include "media/graphics/collision.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -198,24 +199,35 @@ bool AsPixelRect(const TQuad& q, PixelRect& r) {
   return true;
 }
 
+// The top bit of byte 3 of a 32-bit pixel read from memory.
+constexpr uint32_t kAlphaTopBit = std::endian::native == std::endian::little ? 0x80000000u : 0x80u;
+
 bool RectsCollide(const PixelRect& a, const PixelRect& b) {
   const int left = std::max(a.left, b.left), right = std::min(a.right, b.right);
   const int top = std::max(a.top, b.top), bottom = std::min(a.bottom, b.bottom);
   if (left >= right || top >= bottom) return false;
   if (!a.mask && !b.mask) return true;
   const int w = right - left;
+  const bool four_byte = a.mask && b.mask && a.mask->BytesPerPixel() == 4 && b.mask->BytesPerPixel() == 4;
   for (int y = top; y < bottom; ++y) {
-    const uint8_t* pa = nullptr;
-    const uint8_t* pb = nullptr;
+    const uint8_t* pa = a.mask ? a.mask->PixelPtr(left - a.left, y - a.top) : nullptr;
+    const uint8_t* pb = b.mask ? b.mask->PixelPtr(left - b.left, y - b.top) : nullptr;
+    if (four_byte) {
+      // Both maps keep alpha in the last byte of each 32-bit pixel: AND the
+      // pixels of the row and look at the alpha's top bit once per row.
+      uint32_t any = 0;
+      for (int i = 0; i < w; ++i) {
+        uint32_t u, v;
+        std::memcpy(&u, pa + 4 * i, 4);
+        std::memcpy(&v, pb + 4 * i, 4);
+        any |= u & v;
+      }
+      if (any & kAlphaTopBit) return true;
+      continue;
+    }
     int sa = 0, sb = 0;
-    if (a.mask) {
-      pa = a.mask->PixelPtr(left - a.left, y - a.top) + AlphaOffset(*a.mask);
-      sa = a.mask->BytesPerPixel();
-    }
-    if (b.mask) {
-      pb = b.mask->PixelPtr(left - b.left, y - b.top) + AlphaOffset(*b.mask);
-      sb = b.mask->BytesPerPixel();
-    }
+    if (pa) pa += AlphaOffset(*a.mask), sa = a.mask->BytesPerPixel();
+    if (pb) pb += AlphaOffset(*b.mask), sb = b.mask->BytesPerPixel();
     for (int i = 0; i < w; ++i) {
       // An unmasked side counts as solid everywhere.
       if ((!pa || pa[i * sa] >= 128) && (!pb || pb[i * sb] >= 128)) return true;

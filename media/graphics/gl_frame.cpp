@@ -146,8 +146,12 @@ std::shared_ptr<TImageFrame> TGLPlanoDriver::CreateFrameFromPixmap(TPixmap& pixm
 
   int tw = PowerOfTwoAtLeast(std::max(pixmap.width, 1)), th = PowerOfTwoAtLeast(std::max(pixmap.height, 1));
   if (gl) FitTextureSize(tw, th);
-  frame->uscale = 1.0f / float(tw);
-  frame->vscale = 1.0f / float(th);
+  // Frame coordinates (0 .. picture size) map to texture coordinates through
+  // uscale and vscale. A picture larger than the biggest texture is shrunk to
+  // fit, and the scales shrink with it so the whole picture is still drawn.
+  const int fit_w = std::min(tw, pixmap.width), fit_h = std::min(th, pixmap.height);
+  frame->uscale = pixmap.width > tw ? float(fit_w) / float(pixmap.width) / float(tw) : 1.0f / float(tw);
+  frame->vscale = pixmap.height > th ? float(fit_h) / float(pixmap.height) / float(th) : 1.0f / float(th);
   frame->u1 = float(pixmap.width) * frame->uscale;
   frame->v1 = float(pixmap.height) * frame->vscale;
   if (!gl) return frame;  // nothing to draw on: a frame without texture
@@ -163,8 +167,8 @@ std::shared_ptr<TImageFrame> TGLPlanoDriver::CreateFrameFromPixmap(TPixmap& pixm
 
   PixmapPtr resized;
   const TPixmap* map = &pixmap;
-  if (tw < map->width || th < map->height) {
-    resized = Resized(*map, std::min(tw, map->width), std::min(th, map->height));
+  if (fit_w < map->width || fit_h < map->height) {
+    resized = Resized(*map, fit_w, fit_h);
     map = resized.get();
   }
   PixmapPtr padded = PaddedToTexture(*map, tw, th);
