@@ -90,8 +90,10 @@ TEST(SdlAudio, FeedsTheDeviceFromTheCallback) {
   auto device = platform::OpenSdlAudio(44100, counter.Callback());
   ASSERT_NE(device, nullptr) << "SDL's disk audio driver should always open";
   EXPECT_EQ(device->Rate(), 44100);
-  // Wait (bounded) until a few buffers have gone out.
-  for (int i = 0; i < 500 && std::filesystem::file_size(raw) < 4 * 4096; ++i) {
+  // Wait (bounded by wall time, generous for a loaded machine) until a few
+  // buffers have gone out.
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (std::filesystem::file_size(raw) < 8 * 4096 && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   device->Lock();
