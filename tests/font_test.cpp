@@ -1,0 +1,372 @@
+// Fonts: the built-in font's bitmaps, FreeType faces and glyph rasterising, the
+// loader chain, and text drawn through the headless renderer.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "media/graphics/builtin_font.h"
+#include "media/graphics/font.h"
+#include "media/graphics/freetype_font.h"
+#include "media/text/streams.h"
+
+namespace {
+
+const char* const kDejaVu = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A file in a fresh folder under the system's temporary directory, removed with
+// the object.
+class TempFile {
+ public:
+  TempFile(const std::string& name, const std::string& contents) {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("zarn_font_test_" + std::to_string(reinterpret_cast<uintptr_t>(this)));
+    std::filesystem::create_directories(dir_);
+    path_ = (dir_ / name).string();
+    std::ofstream(path_, std::ios::binary) << contents;
+  }
+  ~TempFile() {
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+  }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::filesystem::path dir_;
+  std::string path_;
+};
+
+uint8_t BuiltinByte(int ch, int row) {
+  return kBuiltinFontBits[static_cast<size_t>(row * kBuiltinGlyphCount + (ch - kBuiltinFirstChar))];
+}
+
+// Rows 0..15 of a built-in glyph as 16 bytes.
+std::vector<uint8_t> BuiltinGlyph(int ch) {
+  std::vector<uint8_t> rows;
+  for (int r = 0; r < kBuiltinGlyphHeight; ++r) rows.push_back(BuiltinByte(ch, r));
+  return rows;
+}
+
+std::unique_ptr<TFreeTypeFont> DejaVu(int size, int style) {
+  auto font = TFreeTypeFont::FromFile(kDejaVu, size, style);
+  if (!font) ADD_FAILURE() << "cannot open " << kDejaVu << " (package fonts-dejavu-core)";
+  return font;
+}
+
+TFreeTypeGlyph* GlyphFor(TFreeTypeFont& font, char16_t ch) {
+  return static_cast<TFreeTypeGlyph*>(font.LoadGlyph(font.CharToGlyph(ch)));
+}
+
+// A one-strike bitmap font with 10-pixel glyphs for 'A' and 'L' (1-bit bitmaps).
+// FreeType accepts it only at pixel size 10.
+const char* const kTinyBdf =
+    "STARTFONT 2.1\n"
+    "FONT -zarn-tiny-medium-r-normal--10-100-75-75-c-80-iso10646-1\n"
+    "SIZE 10 75 75\n"
+    "FONTBOUNDINGBOX 8 10 0 -2\n"
+    "STARTPROPERTIES 5\n"
+    "PIXEL_SIZE 10\n"
+    "RESOLUTION_X 75\n"
+    "RESOLUTION_Y 75\n"
+    "FONT_ASCENT 8\n"
+    "FONT_DESCENT 2\n"
+    "ENDPROPERTIES\n"
+    "CHARS 2\n"
+    "STARTCHAR A\nENCODING 65\nSWIDTH 600 0\nDWIDTH 6 0\nBBX 5 7 0 0\nBITMAP\n"
+    "20\n50\n88\n88\nF8\n88\n88\nENDCHAR\n"
+    "STARTCHAR L\nENCODING 76\nSWIDTH 700 0\nDWIDTH 7 0\nBBX 3 7 1 0\nBITMAP\n"
+    "80\n80\n80\n80\n80\n80\nE0\nENDCHAR\n"
+    "ENDFONT\n";
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// The built-in font's bitmaps
+
+TEST(BuiltinFontBits, SpaceIsBlankEveryOtherGlyphHasInkAndAllDiffer) {
+  std::set<std::vector<uint8_t>> seen;
+  for (int ch = 32; ch < 128; ++ch) {
+    std::vector<uint8_t> rows = BuiltinGlyph(ch);
+    int ink = 0;
+    for (uint8_t b : rows) ink += __builtin_popcount(b);
+    if (ch == ' ') {
+      EXPECT_EQ(ink, 0);
+    } else {
+      EXPECT_GE(ink, 2) << "character " << ch;
+    }
+    EXPECT_TRUE(seen.insert(rows).second) << "character " << ch << " repeats an earlier glyph";
+  }
+}
+
+TEST(BuiltinFontBits, GlyphsKeepTheirSpacingAndBaseline) {
+  for (int ch = 32; ch < 128; ++ch) {
+    for (int r = 0; r < kBuiltinGlyphHeight; ++r) {
+      // Column 7 (bit 7) is the gap to the next glyph; only '_' joins up.
+      if (ch != '_') {
+        EXPECT_EQ(BuiltinByte(ch, r) & 0x80, 0) << "character " << ch << " row " << r;
+      }
+    }
+    // Rows 0 and 1 are the gap to the line above.
+    EXPECT_EQ(BuiltinByte(ch, 0) | BuiltinByte(ch, 1), 0) << "character " << ch;
+  }
+  // Capitals and digits stand on row 12 and start on row 3.
+  for (int ch : {'A', 'E', 'H', 'Z', '0', '8'}) {
+    EXPECT_NE(BuiltinByte(ch, 3), 0) << char(ch);
+    EXPECT_NE(BuiltinByte(ch, 12), 0) << char(ch);
+    EXPECT_EQ(BuiltinByte(ch, 2) | BuiltinByte(ch, 13), 0) << char(ch);
+  }
+  // Descenders go below the baseline.
+  for (int ch : {'g', 'j', 'p', 'q', 'y'}) EXPECT_NE(BuiltinByte(ch, 14), 0) << char(ch);
+}
+
+TEST(BuiltinFontBits, BytesHoldRowsWithTheLowBitLeftmost) {
+  // '|' is one column (column 3) from row 2 to row 13.
+  for (int r = 0; r < 16; ++r) EXPECT_EQ(BuiltinByte('|', r), (r >= 2 && r <= 13) ? 0x08 : 0x00) << r;
+  // '/' rises to the right: its top row is at the right (column 6), its bottom row
+  // at the left (column 1).
+  EXPECT_EQ(BuiltinByte('/', 3), 1 << 6);
+  EXPECT_EQ(BuiltinByte('/', 12), 1 << 1);
+  // 'L' has its stem on the left and its foot on the bottom row.
+  EXPECT_EQ(BuiltinByte('L', 5), 1 << 1);
+  EXPECT_EQ(BuiltinByte('L', 12), 0x7E);
+  EXPECT_EQ(BuiltinByte('_', 14), 0xFF);
+}
+
+TEST(BuiltinFontBits, SheetIsWhiteWhereBitsAreSetAndClearElsewhere) {
+  PixmapPtr sheet = BuiltinFontSheet();
+  ASSERT_TRUE(sheet);
+  EXPECT_EQ(sheet->width, 768);
+  EXPECT_EQ(sheet->height, 16);
+  EXPECT_EQ(sheet->format, PF_RGBA8888);
+  for (int j = 0; j < kBuiltinGlyphCount; ++j) {
+    for (int y = 0; y < 16; ++y) {
+      for (int k = 0; k < 8; ++k) {
+        const bool set = (BuiltinByte(32 + j, y) >> k) & 1;
+        ASSERT_EQ(sheet->ReadPixel(8 * j + k, y), set ? 0xFFFFFFFFu : 0x00000000u)
+            << "glyph " << j << " at (" << k << ", " << y << ")";
+      }
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------
+// FreeType faces and glyphs
+
+TEST(FreeTypeFont, MetricsOfAScalableFace) {
+  auto font = DejaVu(30, kFontSmooth);
+  ASSERT_TRUE(font);
+  EXPECT_EQ(font->Style(), kFontSmooth);
+  // DejaVu Sans at 30 px: a line of about 35 px, three quarters of it above the baseline.
+  EXPECT_GE(font->_ascend, 24);
+  EXPECT_LE(font->_ascend, 32);
+  EXPECT_LT(font->_descend, 0);
+  EXPECT_GE(font->_height, 30);
+  EXPECT_LE(font->_height, 40);
+  EXPECT_EQ(font->Height(), font->_height);
+  EXPECT_GT(font->CountGlyphs(), 1000);
+}
+
+TEST(FreeTypeFont, CharactersMapToGlyphIndicesMinusOne) {
+  auto font = DejaVu(30, 0);
+  ASSERT_TRUE(font);
+  const int a = font->CharToGlyph('A');
+  EXPECT_GE(a, 0);
+  EXPECT_NE(font->CharToGlyph('B'), a);
+  // Characters the face lacks give -1.
+  EXPECT_EQ(font->CharToGlyph(0xFFFF), -1);
+  EXPECT_EQ(font->CharToGlyph(0xE0FF), -1);
+  // Indices outside the face give no glyph.
+  EXPECT_EQ(font->LoadGlyph(-1), nullptr);
+  EXPECT_EQ(font->LoadGlyph(font->CountGlyphs()), nullptr);
+}
+
+TEST(FreeTypeFont, GlyphsSitOnTheBaselineAndAreCached) {
+  auto font = DejaVu(30, 0);
+  ASSERT_TRUE(font);
+  TFreeTypeGlyph* a = GlyphFor(*font, 'A');
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(GlyphFor(*font, 'A'), a);
+  ASSERT_TRUE(a->_pixmap);
+  EXPECT_EQ(a->_pixmap->format, PF_A8);
+  EXPECT_EQ(a->_pixmap->width, a->_w);
+  EXPECT_EQ(a->_pixmap->height, a->_h);
+  // 'A' stands on the baseline: its bitmap ends at the ascender line.
+  EXPECT_EQ(a->_y + a->_h, font->_ascend);
+  // 'H' is as tall as 'A' and starts at the same height below the line top.
+  TFreeTypeGlyph* h = GlyphFor(*font, 'H');
+  EXPECT_EQ(h->_y, a->_y);
+  // 'g' hangs below the baseline.
+  TFreeTypeGlyph* g = GlyphFor(*font, 'g');
+  EXPECT_GT(g->_y + g->_h, font->_ascend);
+  // Advances are whole pixels and the space has one but no pixels.
+  EXPECT_EQ(a->_advance, static_cast<float>(static_cast<int>(a->_advance)));
+  EXPECT_GT(a->_advance, 15);
+  TFreeTypeGlyph* space = GlyphFor(*font, ' ');
+  ASSERT_NE(space, nullptr);
+  EXPECT_EQ(space->_pixmap, nullptr);
+  EXPECT_GT(space->_advance, 0);
+  EXPECT_EQ(space->Pixels(), nullptr);
+  // The stem of 'H' is fully covered somewhere, the corners of its box are not.
+  int full = 0;
+  for (int y = 0; y < h->_h; ++y) {
+    for (int x = 0; x < h->_w; ++x) full += h->_pixmap->PixelPtr(x, y)[0] == 255;
+  }
+  EXPECT_GT(full, 2 * h->_h);
+}
+
+TEST(FreeTypeFont, SmoothGlyphsGetATransparentBorder) {
+  auto plain = DejaVu(30, 0);
+  auto smooth = DejaVu(30, kFontSmooth | 1);
+  ASSERT_TRUE(plain && smooth);
+  for (char16_t ch : {u'A', u'g', u'.', u'W'}) {
+    TFreeTypeGlyph* p = GlyphFor(*plain, ch);
+    TFreeTypeGlyph* s = GlyphFor(*smooth, ch);
+    ASSERT_TRUE(p && s && p->_pixmap && s->_pixmap);
+    int x, y, w, hh;
+    s->GetRect(x, y, w, hh);
+    EXPECT_EQ(x, p->_x - 1);
+    EXPECT_EQ(y, p->_y - 1);
+    EXPECT_EQ(w, p->_w + 2);
+    EXPECT_EQ(hh, p->_h + 2);
+    EXPECT_EQ(s->_advance, p->_advance);
+    ASSERT_EQ(s->_pixmap->width, w);
+    ASSERT_EQ(s->_pixmap->height, hh);
+    for (int yy = 0; yy < hh; ++yy) {
+      for (int xx = 0; xx < w; ++xx) {
+        const bool border = xx == 0 || yy == 0 || xx == w - 1 || yy == hh - 1;
+        const uint8_t want = border ? 0 : p->_pixmap->PixelPtr(xx - 1, yy - 1)[0];
+        ASSERT_EQ(s->_pixmap->PixelPtr(xx, yy)[0], want) << char(ch) << " at " << xx << "," << yy;
+      }
+    }
+  }
+}
+
+TEST(FreeTypeFont, OneBitGlyphsExpandMostSignificantBitFirst) {
+  TempFile file("tiny.bdf", kTinyBdf);
+  auto font = TFreeTypeFont::FromFile(file.path(), 10, 0);
+  ASSERT_TRUE(font) << "the FreeType build lacks the BDF driver?";
+  EXPECT_EQ(font->_ascend, 8);
+  EXPECT_EQ(font->_descend, -2);
+  TFreeTypeGlyph* a = GlyphFor(*font, 'A');
+  ASSERT_TRUE(a && a->_pixmap);
+  EXPECT_EQ(a->_advance, 6);
+  EXPECT_EQ(a->_w, 5);
+  EXPECT_EQ(a->_h, 7);
+  EXPECT_EQ(a->_x, 0);
+  EXPECT_EQ(a->_y, 1);  // ascent 8, bitmap top 7
+  const char* rows[] = {"..#..", ".#.#.", "#...#", "#...#", "#####", "#...#", "#...#"};
+  for (int y = 0; y < 7; ++y) {
+    for (int x = 0; x < 5; ++x) {
+      EXPECT_EQ(a->_pixmap->PixelPtr(x, y)[0], rows[y][x] == '#' ? 255 : 0) << x << "," << y;
+    }
+  }
+  TFreeTypeGlyph* l = GlyphFor(*font, 'L');
+  ASSERT_TRUE(l && l->_pixmap);
+  EXPECT_EQ(l->_x, 1);
+  EXPECT_EQ(l->_pixmap->PixelPtr(0, 0)[0], 255);
+  EXPECT_EQ(l->_pixmap->PixelPtr(1, 0)[0], 0);
+  EXPECT_EQ(l->_pixmap->PixelPtr(2, 6)[0], 255);
+}
+
+TEST(FreeTypeFont, PixelSizesAreTriedDownwardsUntilOneIsAccepted) {
+  TempFile file("tiny.bdf", kTinyBdf);
+  // The face has only a 10-pixel strike: 14 falls back to 10, 9 finds nothing.
+  auto from14 = TFreeTypeFont::FromFile(file.path(), 14, 0);
+  ASSERT_TRUE(from14);
+  EXPECT_EQ(from14->_ascend, 8);
+  EXPECT_EQ(from14->_height, 10);
+  EXPECT_EQ(TFreeTypeFont::FromFile(file.path(), 9, 0), nullptr);
+  EXPECT_EQ(TFreeTypeFont::FromFile(file.path(), 0, 0), nullptr);
+  EXPECT_EQ(TFreeTypeFont::FromFile(file.path(), -5, 0), nullptr);
+  // A huge size is clamped, not counted down one by one from two billion.
+  EXPECT_TRUE(TFreeTypeFont::FromFile(file.path(), 2147483647, 0));
+}
+
+TEST(FreeTypeFont, MissingOrBrokenFilesGiveNoFont) {
+  EXPECT_EQ(TFreeTypeFont::FromFile("no/such/font.ttf", 30, 4), nullptr);
+  EXPECT_EQ(TFreeTypeFont::FromFile("", 30, 4), nullptr);
+  TempFile text("notafont.ttf", "this is not a font file at all\n");
+  EXPECT_EQ(TFreeTypeFont::FromFile(text.path(), 30, 4), nullptr);
+  // A font cut short after its table directory.
+  std::vector<uint8_t> bytes = ReadFileBytes(kDejaVu);
+  ASSERT_GT(bytes.size(), 4096u);
+  bytes.resize(400);
+  EXPECT_EQ(TFreeTypeFont::FromMemory(bytes, 30, 4), nullptr);
+  EXPECT_EQ(TFreeTypeFont::FromMemory({}, 30, 4), nullptr);
+}
+
+// ---------------------------------------------------------------------------
+// The loader chain
+
+namespace {
+
+// Serves the bytes of one font file for urls "fontmem::<anything>".
+class FontMemoryFactory : public TStreamFactory {
+ public:
+  explicit FontMemoryFactory(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
+  StreamRef CreateStream(const String&, const String& protocol, const String&, bool readable, bool) override {
+    if (protocol != u"fontmem" || !readable) return nullptr;
+    ++opened;
+    return std::make_shared<TMemoryStream>(bytes_);
+  }
+  int opened = 0;
+
+ private:
+  std::vector<uint8_t> bytes_;
+};
+
+// A loader that recognises urls beginning with "fake:" and counts its calls.
+class FakeLoader : public TFontLoader {
+ public:
+  std::unique_ptr<TFont> LoadFont(std::u16string_view url, int size, int style) override {
+    ++calls;
+    if (url.substr(0, 5) != u"fake:") return nullptr;
+    return TFreeTypeFont::FromFile(kDejaVu, size, style);
+  }
+  int calls = 0;
+};
+
+}  // namespace
+
+TEST(FontLoaders, FreeTypeReadsFilePathsAndStreamUrls) {
+  auto from_path = LoadSourceFont(u"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", 30, 4);
+  ASSERT_TRUE(from_path);
+  EXPECT_TRUE(static_cast<TFreeTypeFont*>(from_path.get())->_buf.empty());
+
+  FontMemoryFactory factory(ReadFileBytes(kDejaVu));
+  auto from_stream = LoadSourceFont(u"fontmem::DejaVuSans", 30, 4);
+  ASSERT_TRUE(from_stream);
+  EXPECT_EQ(factory.opened, 1);
+  auto* ft = static_cast<TFreeTypeFont*>(from_stream.get());
+  EXPECT_FALSE(ft->_buf.empty());
+  EXPECT_EQ(ft->_height, static_cast<TFreeTypeFont*>(from_path.get())->_height);
+  ASSERT_NE(ft->LoadGlyph(ft->CharToGlyph('Q')), nullptr);
+
+  // "::" at the very start does not make a stream url; an empty url is nothing.
+  EXPECT_EQ(LoadSourceFont(u"::fontmem", 30, 4), nullptr);
+  EXPECT_EQ(LoadSourceFont(u"", 30, 4), nullptr);
+  EXPECT_EQ(LoadSourceFont(u"fontmem_missing::x", 30, 4), nullptr);
+  EXPECT_EQ(factory.opened, 1);
+}
+
+TEST(FontLoaders, NewLoadersAreAskedFirstAndTheFirstFontWins) {
+  auto fake = std::make_unique<FakeLoader>();
+  FakeLoader* loader = fake.get();
+  AddFontLoader(std::move(fake));
+  EXPECT_TRUE(LoadSourceFont(u"fake:anything", 20, 0));
+  EXPECT_EQ(loader->calls, 1);
+  // Not recognised by the new loader: the FreeType loader behind it still reads it.
+  EXPECT_TRUE(LoadSourceFont(u"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", 20, 0));
+  EXPECT_EQ(loader->calls, 2);
+  EXPECT_EQ(LoadSourceFont(u"no/such/file.ttf", 20, 0), nullptr);
+}
