@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -13,7 +14,10 @@
 #include "media/graphics/builtin_font.h"
 #include "media/graphics/font.h"
 #include "media/graphics/freetype_font.h"
+#include "media/graphics/image_font.h"
+#include "media/media.h"
 #include "media/text/streams.h"
+#include "support/headless.h"
 
 namespace {
 
@@ -369,4 +373,228 @@ TEST(FontLoaders, NewLoadersAreAskedFirstAndTheFirstFontWins) {
   EXPECT_TRUE(LoadSourceFont(u"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", 20, 0));
   EXPECT_EQ(loader->calls, 2);
   EXPECT_EQ(LoadSourceFont(u"no/such/file.ttf", 20, 0), nullptr);
+}
+
+// ---------------------------------------------------------------------------
+// Image fonts through the headless renderer
+
+namespace {
+
+using test_support::PixelAt;
+using test_support::Rgba;
+
+constexpr Rgba kBlack{0, 0, 0, 255};
+
+// The colour of a pixel with its alpha set aside.
+Rgba ColourOf(Rgba p) {
+  p.a = 255;
+  return p;
+}
+
+// Opens 700 x 540 headless graphics drawing to an offscreen buffer, cleared black,
+// in the game's state (white, mask blend, no origin, handle or transform).
+class TextDrawing : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    graphics_ = test_support::OpenHeadlessGraphics();
+    ASSERT_TRUE(graphics_);
+    Cls();
+  }
+  void TearDown() override {
+    UseFont(nullptr);
+    CloseGraphics();
+  }
+
+  // Every pixel of the frame whose colour is not black, as (x, y) -> colour. The
+  // alpha channel is left out: the window has none, and the offscreen buffer keeps
+  // whatever alpha the fragments carried.
+  static std::map<std::pair<int, int>, Rgba> Lit() {
+    std::map<std::pair<int, int>, Rgba> lit;
+    std::vector<uint8_t> fb = test_support::ReadFramebuffer();
+    for (int y = 0; y < graphics_height(); ++y) {
+      for (int x = 0; x < graphics_width(); ++x) {
+        const Rgba p = ColourOf(PixelAt(fb, x, y));
+        if (p != kBlack) lit[{x, y}] = p;
+      }
+    }
+    return lit;
+  }
+
+  // The pixels a glyph of `font` with its image at pen (px, py) must light in
+  // `colour`: those whose coverage is at least 128 of 255.
+  static void ExpectGlyph(std::map<std::pair<int, int>, Rgba>& lit, TImageFont& font, char16_t ch, int px, int py,
+                          Rgba colour) {
+    ImageGlyph* glyph = font.LoadGlyph(font.CharToGlyph(ch));
+    ASSERT_TRUE(glyph && glyph->_image) << char(ch);
+    PixmapPtr map = glyph->_image->pixmaps[0];
+    for (int y = 0; y < map->height; ++y) {
+      for (int x = 0; x < map->width; ++x) {
+        const auto at = std::make_pair(px + glyph->_x + x, py + glyph->_y + y);
+        const bool covered = (map->ReadPixel(x, y) >> 24) >= 128;
+        auto it = lit.find(at);
+        if (covered) {
+          ASSERT_TRUE(it != lit.end()) << char(ch) << ": pixel " << x << "," << y << " not drawn";
+          EXPECT_EQ(it->second, colour) << char(ch) << ": pixel " << x << "," << y;
+          lit.erase(it);
+        } else {
+          ASSERT_TRUE(it == lit.end()) << char(ch) << ": pixel " << x << "," << y << " with coverage "
+                                       << (map->ReadPixel(x, y) >> 24) << " drawn";
+        }
+      }
+    }
+  }
+
+  std::shared_ptr<TPlanoGraphics> graphics_;
+};
+
+FontRef GameSizedDejaVu() {
+  FontRef font = LoadFontImage(kDejaVu, 30, kFontSmooth);
+  if (!font) ADD_FAILURE() << "cannot open " << kDejaVu;
+  return font;
+}
+
+}  // namespace
+
+TEST_F(TextDrawing, BuiltinFontIsDrawnWhenNoFontIsSelected) {
+  UseFont(nullptr);
+  SetColor(255, 255, 255);
+  DrawTextAt(u"Az~", 100, 50);
+  SetColor(255, 0, 0);
+  DrawTextAt(u"g", 300, 7);
+  std::vector<uint8_t> fb = test_support::ReadFramebuffer();
+  auto check = [&](char ch, int x0, int y0, Rgba colour) {
+    for (int r = 0; r < 16; ++r) {
+      for (int k = 0; k < 8; ++k) {
+        const bool set = (BuiltinByte(ch, r) >> k) & 1;
+        ASSERT_EQ(ColourOf(PixelAt(fb, x0 + k, y0 + r)), set ? colour : kBlack) << ch << " at " << k << "," << r;
+      }
+    }
+  };
+  check('A', 100, 50, Rgba{255, 255, 255, 255});
+  check('z', 108, 50, Rgba{255, 255, 255, 255});
+  check('~', 116, 50, Rgba{255, 255, 255, 255});
+  check('g', 300, 7, Rgba{255, 0, 0, 255});
+  EXPECT_EQ(TextHeight(), 16);
+  EXPECT_EQ(MeasureText(u"Az~"), 24);
+  // Characters outside 32..127 have no built-in glyph.
+  EXPECT_EQ(MeasureText(u"\u00e9\u4e00\x1f"), 0);
+  EXPECT_EQ(MeasureText(u"a\u00e9b"), 16);
+}
+
+TEST_F(TextDrawing, GlyphPixelsWithCoverageFromHalfUpAreDrawnInTheCurrentColour) {
+  FontRef font = GameSizedDejaVu();
+  ASSERT_TRUE(font);
+  UseFont(font);
+  SetColor(0, 255, 0);
+  DrawTextAt(u"Ng", 220, 445);
+  auto lit = Lit();
+  ExpectGlyph(lit, *font, 'N', 220, 445, Rgba{0, 255, 0, 255});
+  const int pen = 220 + static_cast<int>(font->LoadGlyph(font->CharToGlyph('N'))->_advance);
+  ExpectGlyph(lit, *font, 'g', pen, 445, Rgba{0, 255, 0, 255});
+  EXPECT_TRUE(lit.empty()) << lit.size() << " pixels drawn outside the glyphs";
+}
+
+TEST_F(TextDrawing, LineTopIsAtYAndTheBaselineAtYPlusAscender) {
+  FontRef font = GameSizedDejaVu();
+  ASSERT_TRUE(font);
+  UseFont(font);
+  const int ascend = static_cast<TFreeTypeFont*>(font->_src_font.get())->_ascend;
+  DrawTextAt(u"H", 220, 445);
+  auto lit = Lit();
+  ASSERT_FALSE(lit.empty());
+  int top = 540, bottom = -1;
+  for (const auto& [at, colour] : lit) {
+    top = std::min(top, at.second);
+    bottom = std::max(bottom, at.second);
+  }
+  // 'H' has flat tops and bottoms: its last row is the one above the baseline,
+  // and its cap height lies between the line top and the baseline.
+  EXPECT_EQ(bottom, 445 + ascend - 1);
+  EXPECT_GT(top, 445);
+  EXPECT_LT(top, 445 + ascend - 15);
+  EXPECT_EQ(TextHeight(), font->Height());
+  EXPECT_EQ(font->Height(), static_cast<TFreeTypeFont*>(font->_src_font.get())->_height);
+}
+
+TEST_F(TextDrawing, CharactersTheFontLacksAreSkippedInDrawingAndMeasuring) {
+  FontRef font = GameSizedDejaVu();
+  ASSERT_TRUE(font);
+  UseFont(font);
+  EXPECT_EQ(MeasureText(u""), 0);
+  EXPECT_EQ(MeasureText(u"\uE0FF\uFFFF"), 0);
+  DrawTextAt(u"\uE0FF\uFFFF", 10, 10);
+  EXPECT_TRUE(Lit().empty());
+  // A lacking character in the middle does not move the pen.
+  DrawTextAt(u"A\uE0FFV", 10, 100);
+  auto with_gap = Lit();
+  Cls();
+  DrawTextAt(u"AV", 10, 100);
+  EXPECT_EQ(Lit(), with_gap);
+  EXPECT_EQ(MeasureText(u"A\uE0FFV"), MeasureText(u"AV"));
+}
+
+TEST_F(TextDrawing, MeasureAddsWholeAdvancesOnly) {
+  FontRef font = GameSizedDejaVu();
+  ASSERT_TRUE(font);
+  UseFont(font);
+  int sum = 0;
+  for (char16_t ch : std::u16string(u"Press 1 for Help")) {
+    sum += static_cast<int>(font->LoadGlyph(font->CharToGlyph(ch))->_advance);
+  }
+  EXPECT_EQ(MeasureText(u"Press 1 for Help"), sum);
+  // Advances, not ink: a space measures its advance though it draws nothing, and
+  // 'j' (whose ink starts left of the pen) measures its advance alone.
+  EXPECT_GT(MeasureText(u" "), 0);
+  EXPECT_EQ(MeasureText(u"j"), static_cast<int>(font->LoadGlyph(font->CharToGlyph('j'))->_advance));
+}
+
+TEST_F(TextDrawing, FontLoadingFallsBackInSizeAndToTheBuiltinFont) {
+  TempFile file("tiny.bdf", kTinyBdf);
+  FontRef tiny = LoadFontImage(file.path(), 14, 0);
+  ASSERT_TRUE(tiny);
+  EXPECT_EQ(tiny->Height(), 10);
+  EXPECT_EQ(tiny->_imageFlags, 0);
+  EXPECT_EQ(GameSizedDejaVu()->_imageFlags, FILTEREDIMAGE | MIPMAPPEDIMAGE);
+  // Only 'A' and 'L' exist: 'Z' is skipped, the others advance 6 and 7.
+  UseFont(tiny);
+  EXPECT_EQ(MeasureText(u"AZL"), 13);
+  DrawTextAt(u"AZL", 30, 40);
+  auto lit = Lit();
+  ExpectGlyph(lit, *tiny, 'A', 30, 40, Rgba{255, 255, 255, 255});
+  ExpectGlyph(lit, *tiny, 'L', 36, 40, Rgba{255, 255, 255, 255});
+  EXPECT_TRUE(lit.empty());
+
+  // A missing font gives null; selecting null brings back the built-in font.
+  EXPECT_EQ(LoadFontImage("data/NoSuchFont.ttf", 30, kFontSmooth), nullptr);
+  UseFont(LoadFontImage("data/NoSuchFont.ttf", 30, kFontSmooth));
+  EXPECT_EQ(MeasureText(u"abc"), 24);
+  EXPECT_EQ(TextHeight(), 16);
+}
+
+TEST_F(TextDrawing, TextFollowsTheOriginAndHandle) {
+  UseFont(nullptr);
+  SetDrawOrigin(5, 7);
+  SetDrawHandle(2, 1);  // moves the text 2 left, 1 up
+  DrawTextAt(u"|", 100, 100);
+  auto lit = Lit();
+  // '|' is column 3, rows 2..13 of its cell: the cell starts at (103, 106).
+  ASSERT_EQ(lit.size(), 12u);
+  EXPECT_EQ(lit.begin()->first, std::make_pair(106, 108));
+  SetDrawOrigin(0, 0);
+  SetDrawHandle(0, 0);
+}
+
+TEST_F(TextDrawing, GlyphImagesAreRemadeAfterGraphicsAreReopened) {
+  FontRef font = GameSizedDejaVu();
+  ASSERT_TRUE(font);
+  UseFont(font);
+  DrawTextAt(u"Hi", 50, 50);
+  auto before = Lit();
+  ASSERT_FALSE(before.empty());
+  graphics_ = test_support::OpenHeadlessGraphics();
+  ASSERT_TRUE(graphics_);
+  Cls();
+  UseFont(font);
+  DrawTextAt(u"Hi", 50, 50);
+  EXPECT_EQ(Lit(), before);
 }
