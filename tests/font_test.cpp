@@ -598,3 +598,34 @@ TEST_F(TextDrawing, GlyphImagesAreRemadeAfterGraphicsAreReopened) {
   DrawTextAt(u"Hi", 50, 50);
   EXPECT_EQ(Lit(), before);
 }
+
+TEST_F(TextDrawing, GlyphsDrawnFromTheAtlasMatchTheirOwnImages) {
+  // A font at a size whose glyphs overflow the atlas after a few lines: the rest
+  // are drawn from their own images. Either way the pixels are the same.
+  for (int size : {30, 120}) {
+    FontRef packed = LoadFontImage(kDejaVu, size, kFontSmooth);
+    FontRef single = LoadFontImage(kDejaVu, size, kFontSmooth);
+    ASSERT_TRUE(packed && single);
+    single->_packed = false;
+    const std::u16string lines[] = {u"ABCDEFG", u"HIJKLMN", u"OPQRSTU", u"VWXYZ@&", u"abcdefg", u"hijklmn"};
+    auto draw = [&](const FontRef& font) {
+      Cls();
+      UseFont(font);
+      for (int i = 0; i < 6; ++i) DrawTextAt(lines[i], 3, static_cast<float>(i * size * 3 / 4));
+      return Lit();
+    };
+    auto from_atlas = draw(packed);
+    EXPECT_EQ(draw(single), from_atlas) << "size " << size;
+    EXPECT_GT(from_atlas.size(), 1000u);
+    int in_atlas = 0, outside = 0;
+    for (const auto& line : lines) {
+      for (char16_t ch : line) (packed->LoadGlyph(packed->CharToGlyph(ch))->_atlas_x >= 0 ? in_atlas : outside)++;
+    }
+    if (size == 30) {
+      EXPECT_EQ(outside, 0);
+    } else {
+      EXPECT_GT(in_atlas, 0);
+      EXPECT_GT(outside, 0);
+    }
+  }
+}

@@ -2,6 +2,7 @@
 // the built-in bitmaps), text drawing and measuring.
 #include "media/graphics/image_font.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <utility>
@@ -19,6 +20,8 @@ constexpr int kSmoothImageFlags = FILTEREDIMAGE | MIPMAPPEDIMAGE;
 FontRef MakeBuiltinFont() {
   auto font = std::make_shared<TImageFont>();
   PixmapPtr sheet = BuiltinFontSheet();
+  font->_atlas = std::make_unique<GlyphAtlas>(TImage::Create(sheet->width, sheet->height, 1, 0, 0, 0, 0));
+  font->_atlas->image->SetPixmap(0, sheet);
   font->_glyphs.resize(kBuiltinGlyphCount);
   for (int j = 0; j < kBuiltinGlyphCount; ++j) {
     auto glyph = std::make_unique<ImageGlyph>();
@@ -27,12 +30,40 @@ FontRef MakeBuiltinFont() {
     glyph->_advance = static_cast<float>(kBuiltinGlyphWidth);
     glyph->_w = kBuiltinGlyphWidth;
     glyph->_h = kBuiltinGlyphHeight;
+    glyph->_atlas_x = j * kBuiltinGlyphWidth;
+    glyph->_atlas_y = 0;
     font->_glyphs[static_cast<size_t>(j)] = std::move(glyph);
   }
   return font;
 }
 
 }  // namespace
+
+GlyphAtlas::GlyphAtlas(int image_flags) {
+  image = TImage::Create(kSide, kSide, 1, image_flags, 0, 0, 0);
+  image->SetPixmap(0, TPixmap::Create(kSide, kSide, PF_A8));  // cleared: fully transparent
+}
+
+bool GlyphAtlas::Add(const TPixmap& pixels, int& x, int& y) {
+  // One transparent pixel right of and below every cell keeps filtered samples at
+  // a cell's edge from reading its neighbour.
+  const int w = pixels.width + 1, h = pixels.height + 1;
+  if (w > kSide || h > kSide) return false;
+  int sx = shelf_x_, sy = shelf_y_, sh = shelf_h_;
+  if (sx + w > kSide) {
+    sy += sh;
+    sx = 0;
+    sh = 0;
+  }
+  if (sy + h > kSide) return false;
+  image->Lock(0, true, true)->Paste(pixels, sx, sy);  // the texture is remade on the next draw
+  x = sx;
+  y = sy;
+  shelf_x_ = sx + w;
+  shelf_y_ = sy;
+  shelf_h_ = std::max(sh, h);
+  return true;
+}
 
 const FontRef& TImageFont::Builtin() {
   // Kept for the whole run and never destroyed, so no glyph image outlives the
@@ -65,6 +96,10 @@ ImageGlyph* TImageFont::LoadGlyph(int index) {
       // with the coverage as alpha, so the drawing colour alone colours the text.
       glyph->_image = TImage::Create(pixels->width, pixels->height, 1, _imageFlags, 0, 0, 0);
       glyph->_image->SetPixmap(0, pixels->Copy());
+      if (_packed && pixels->format == PF_A8) {
+        if (!_atlas) _atlas = std::make_unique<GlyphAtlas>(_imageFlags);
+        if (!_atlas->Add(*pixels, glyph->_atlas_x, glyph->_atlas_y)) glyph->_atlas_x = glyph->_atlas_y = -1;
+      }
     }
   }
   cached = std::move(glyph);
@@ -72,18 +107,25 @@ ImageGlyph* TImageFont::LoadGlyph(int index) {
 }
 
 void TImageFont::Draw(std::u16string_view text, float x, float y, float ix, float iy, float jx, float jy) {
+  // Make the line's new glyphs first, so that adding them to the atlas remakes its
+  // texture once, not once per glyph.
+  for (char16_t ch : text) LoadGlyph(CharToGlyph(ch));
+  TImageFrame* atlas = (_packed && _atlas) ? _atlas->image->Frame(0) : nullptr;
   for (char16_t ch : text) {
     const int g = CharToGlyph(ch);
     if (g < 0) continue;
     ImageGlyph* glyph = LoadGlyph(g);
     if (glyph == nullptr) continue;
     if (glyph->_image) {
-      if (TImageFrame* frame = glyph->_image->Frame(0)) {
-        const auto w = static_cast<float>(glyph->_image->width);
-        const auto h = static_cast<float>(glyph->_image->height);
-        const auto gx = static_cast<float>(glyph->_x);
-        const auto gy = static_cast<float>(glyph->_y);
-        frame->Draw(0, 0, w, h, x + gx * ix + gy * iy, y + gx * jx + gy * jy, 0, 0, w, h);
+      const auto w = static_cast<float>(glyph->_image->width);
+      const auto h = static_cast<float>(glyph->_image->height);
+      const auto gx = static_cast<float>(glyph->_x);
+      const auto gy = static_cast<float>(glyph->_y);
+      const float tx = x + gx * ix + gy * iy, ty = y + gx * jx + gy * jy;
+      if (atlas != nullptr && glyph->_atlas_x >= 0) {
+        atlas->Draw(0, 0, w, h, tx, ty, static_cast<float>(glyph->_atlas_x), static_cast<float>(glyph->_atlas_y), w, h);
+      } else if (TImageFrame* frame = glyph->_image->Frame(0)) {
+        frame->Draw(0, 0, w, h, tx, ty, 0, 0, w, h);
       }
     }
     x += ix * glyph->_advance;

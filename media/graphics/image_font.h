@@ -10,12 +10,39 @@
 #include "media/graphics/image.h"
 
 // One glyph of an image font: its image (null for a glyph without pixels), its
-// advance, and the offset and size of the image relative to the pen position.
+// advance, the offset and size of the image relative to the pen position, and
+// where the same pixels sit in the font's atlas (-1 when they are not in it).
 class ImageGlyph {
  public:
   ImageRef _image;
   float _advance = 0;
   int _x = 0, _y = 0, _w = 0, _h = 0;
+  int _atlas_x = -1, _atlas_y = -1;
+};
+
+// The glyph images of one font packed side by side into a single image, so that a
+// line of text draws from one texture. Switching textures between quads is what
+// text drawing would otherwise spend most of its time on (with a software renderer
+// several times the cost of the quads themselves). Drawing a glyph from its atlas
+// cell gives the same pixels as drawing its own image: the cell holds the same
+// pixels, at the same scale, and cells are kept one transparent pixel apart.
+class GlyphAtlas {
+ public:
+  static constexpr int kSide = 512;
+
+  // An empty A8 atlas whose image has the given flags.
+  explicit GlyphAtlas(int image_flags);
+  // An atlas over a ready-made image (the built-in font's sheet).
+  explicit GlyphAtlas(ImageRef image) : image(std::move(image)) {}
+
+  // Copies a glyph's pixels into a free cell and gives the cell's position; false
+  // (changing nothing) when the atlas has no room for it.
+  bool Add(const TPixmap& pixels, int& x, int& y);
+
+  ImageRef image;
+
+ private:
+  int shelf_x_ = 0, shelf_y_ = 0, shelf_h_ = 0;  // cells are placed on shelves, left to right
 };
 
 class TImageFont {
@@ -23,6 +50,8 @@ class TImageFont {
   std::unique_ptr<TFont> _src_font;  // null for the built-in font
   std::vector<std::unique_ptr<ImageGlyph>> _glyphs;  // filled lazily for a source font
   int _imageFlags = 0;  // flags of the glyph images: filtered + mipmapped for smooth fonts
+  std::unique_ptr<GlyphAtlas> _atlas;  // made with the first glyph that has pixels
+  bool _packed = true;  // false: every glyph is drawn from its own image
 
   TImageFont() = default;
   TImageFont(const TImageFont&) = delete;
