@@ -45,8 +45,8 @@ GlyphAtlas::GlyphAtlas(int image_flags) {
 }
 
 bool GlyphAtlas::Add(const TPixmap& pixels, int& x, int& y) {
-  // One transparent pixel right of and below every cell keeps filtered samples at
-  // a cell's edge from reading its neighbour.
+  // Cells stay one transparent pixel apart, so a cell's edge never touches its
+  // neighbour's pixels, whether or not the glyph has a transparent border itself.
   const int w = pixels.width + 1, h = pixels.height + 1;
   if (w > kSide || h > kSide) return false;
   int sx = shelf_x_, sy = shelf_y_, sh = shelf_h_;
