@@ -31,6 +31,13 @@ constexpr float kMaxAdvance = 32768.0f;
 // A face claiming more glyphs than this is not a font we can use.
 constexpr long kMaxGlyphCount = 1L << 20;
 
+// Metrics of a damaged font can be anything; they are kept inside the int range so
+// that glyph offsets computed from them never overflow.
+int ClampToInt(int64_t v) {
+  constexpr int64_t kLimit = int64_t{1} << 24;
+  return static_cast<int>(std::clamp(v, -kLimit, kLimit));
+}
+
 // The program's one FreeType library, made on first use and kept for the whole run.
 FT_Library Library() {
   static FT_Library library = [] {
@@ -115,8 +122,8 @@ TGlyph* TFreeTypeFont::LoadGlyph(int index) {
         const int pad = (_style & kFontSmooth) ? 1 : 0;
         glyph->_pixmap = CopyCoverage(bm, pad);
         if (glyph->_pixmap) {
-          glyph->_x = slot->bitmap_left - pad;
-          glyph->_y = _ascend - slot->bitmap_top - pad;
+          glyph->_x = ClampToInt(int64_t{slot->bitmap_left} - pad);
+          glyph->_y = ClampToInt(int64_t{_ascend} - slot->bitmap_top - pad);
           glyph->_w = static_cast<int>(bm.width) + 2 * pad;
           glyph->_h = static_cast<int>(bm.rows) + 2 * pad;
         }
@@ -157,9 +164,9 @@ std::unique_ptr<TFreeTypeFont> TFreeTypeFont::Open(std::unique_ptr<TFreeTypeFont
   }
   const FT_Size_Metrics& m = face->size->metrics;
   font->_style = style;
-  font->_height = static_cast<int>(m.height >> 6);
-  font->_ascend = static_cast<int>(m.ascender >> 6);
-  font->_descend = static_cast<int>(m.descender >> 6);
+  font->_height = ClampToInt(m.height >> 6);
+  font->_ascend = ClampToInt(m.ascender >> 6);
+  font->_descend = ClampToInt(m.descender >> 6);
   font->_glyphs.resize(static_cast<size_t>(face->num_glyphs));
   return font;
 }
