@@ -77,7 +77,7 @@ Canvas ChooseSheet(const TextRenderer& tr);
 
 // Full screens.
 Canvas StartScreen(const TextRenderer& tr);
-Canvas EndPicture(const TextRenderer& tr);
+Canvas EndPicture();
 
 // Mirrors a canvas left to right.
 Canvas Mirror(const Canvas& src);

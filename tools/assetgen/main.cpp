@@ -149,7 +149,7 @@ int main(int argc, char** argv) {
   a.keys_end = KeyCaps("Esc", tr);
   a.tiles = TileSheet();
   a.backgrounds = Backgrounds();
-  a.end = EndPicture(tr);
+  a.end = EndPicture();
   a.start = StartScreen(tr);
 
   Bmp("zarn.bmp", a.zarn);

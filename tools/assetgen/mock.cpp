@@ -45,7 +45,6 @@ void Mock::MenuDecorations() {
 void Mock::MenuPage(int page, int choice) {
   Maze(MenuMap(), 1, 0, page == 4 ? choice : 0, 0, 0);
   MenuDecorations();
-  const Col white{1, 1, 1};
   switch (page) {
     case 0:
       Text("Main Menu", 220, 60);
@@ -123,7 +122,6 @@ void Mock::MenuPage(int page, int choice) {
       break;
     }
   }
-  (void)white;
 }
 
 void Mock::Game(const Map& map, unsigned seed, int set, int scroll_x, int scroll_y) {

@@ -45,13 +45,12 @@ void Title(Canvas& cv, const TextRenderer& tr, const std::string& text, int size
   cv.Blit(shadow, x, y - pad);
   DrawMask(cv, ring, x, y - pad, pal::kInk);
   float top = float(pad) + size * 0.12f, bottom = float(pad) + size * 0.82f;
-  DrawMask(cv, m, x, y - pad, [&](int mx, int my) {
+  DrawMask(cv, m, x, y - pad, [&](int, int my) {
     float t = Clamp01((float(my) - top) / (bottom - top));
     Col c = t < 0.5f ? Mix(Rgb(255, 246, 190), Rgb(255, 206, 70), t * 2)
                      : Mix(Rgb(255, 206, 70), Rgb(226, 120, 24), (t - 0.5f) * 2);
     // A thin light band just above the middle, like polished metal.
     c = Mix(c, Rgb(255, 252, 230), Smooth(0.06f, 0.0f, std::fabs(t - 0.42f)) * 0.7f);
-    (void)mx;
     return c;
   });
 }
@@ -62,7 +61,7 @@ Canvas StartScreen(const TextRenderer& tr) {
   Canvas cv(700, 540);
   // The garden maze at twice its size as the backdrop.
   auto frames = TileFrames(FirstLevel(), 11);
-  const int c0 = 12, r0 = 0;
+  const int c0 = 13, r0 = 0;
   Canvas bg(700, 540);
   bg.Fill(Rgb(20, 60, 30));
   for (int r = 0; r < 9; ++r)
@@ -113,8 +112,7 @@ Canvas StartScreen(const TextRenderer& tr) {
   return cv;
 }
 
-Canvas EndPicture(const TextRenderer& tr) {
-  (void)tr;
+Canvas EndPicture() {
   Canvas cv(297, 540);
   for (int y = 0; y < 540; ++y)
     for (int x = 0; x < 297; ++x) {

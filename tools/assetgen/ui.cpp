@@ -195,6 +195,9 @@ Canvas MenuPanel() {
   gem({14, 14}, GemRamp(0).mid);
   gem({397, 14}, GemRamp(1).mid);
   gem({14, 331}, GemRamp(2).mid);
+  // The plaque at the bottom carries a gem at each end.
+  gem({27, 481}, GemRamp(0).mid);
+  gem({284, 481}, GemRamp(2).mid);
   Binarize(cv);
   return cv;
 }
