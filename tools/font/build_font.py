@@ -741,9 +741,9 @@ def g_question(x0, x1):
             dot(xc, B + 2)]
 
 
-@glyph("@", 400, lsb=30)
+@glyph("@", 330, lsb=26)
 def g_at(x0, x1):
-    xi0, xi1 = x0 + 110, x1 - 120
+    xi0, xi1 = x0 + 96, x1 - 104
     return [stadium(xi0, B + 120, xi1, T - 20),
             rpoly([(xi1, T - 20), (xi1, B + 120), (x1, B + 120), (x1, C - 40), (x0, C - 40),
                    (x0, B - 40), (x1 - 40, B - 40)],

@@ -19,7 +19,8 @@ struct PlacedText {
 inline constexpr int kWindowRight = 700;
 
 // Placeholder numbers stand for the widest values the screens show: counters
-// of two digits in the HUD and three on the results page, a five-digit score.
+// of two digits in the HUD and three on the results page, a five-digit score;
+// names of ten of the widest characters the name entry takes.
 inline constexpr std::array kPlacedTexts = {
     // Start screen.
     PlacedText{"Press Space", 300, 500, kWindowRight, "start screen"},
@@ -84,12 +85,14 @@ inline constexpr std::array kPlacedTexts = {
     PlacedText{">>>>>  88888  <<<<<", 180, 385, 403, "results"},
     PlacedText{" Name: ", 160, 445, 220, "results"},
     PlacedText{"WWWWWWWWWW", 220, 445, 403, "results"},
+    PlacedText{"@@@@@@@@@@", 220, 445, 403, "results"},
     PlacedText{"Space - Highscore", 500, 460, kWindowRight, "results"},
     PlacedText{"Escape - End", 500, 480, kWindowRight, "results"},
     // Highscore view.
     PlacedText{"Highscore", 200, 40, 403, "highscore"},
     PlacedText{"88888", 160, 80, 240, "highscore"},
     PlacedText{"WWWWWWWWWW", 240, 80, 403, "highscore"},
+    PlacedText{"@@@@@@@@@@", 240, 80, 403, "highscore"},
     PlacedText{"Enter - Menu", 500, 460, kWindowRight, "highscore"},
 };
 
