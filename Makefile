@@ -28,8 +28,8 @@ bench: deps
 	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DZARN_TESTS=OFF -DZARN_BENCH=ON
 	cmake --build $(BENCH_DIR) -j $(JOBS)
 	@set -e; cd $(BENCH_DIR) && \
-	if [ -z "$$DISPLAY" ]; then run="xvfb-run -a -s '-screen 0 1280x1024x24'"; else run=""; fi; \
-	for b in bench/*_bench; do echo "== $$b"; $$run ./$$b; done
+	loop='set -e; for b in bench/*_bench; do echo "== $$b"; ./$$b; done'; \
+	if [ -z "$$DISPLAY" ]; then xvfb-run -a -s "-screen 0 1280x1024x24" sh -c "$$loop"; else sh -c "$$loop"; fi
 
 fuzz: deps
 	cmake -S . -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
