@@ -23,40 +23,40 @@ void Put32(std::vector<uint8_t>& b, uint32_t v) {
 
 }  // namespace
 
-std::vector<uint8_t> EncodeBmp(const BmpSpec& spec) {
-  const int bits = spec.bits;
-  const size_t row_bytes = (size_t(spec.width) * size_t(bits) + 31) / 32 * 4;
-  const size_t palette_bytes = bits <= 8 ? spec.palette.size() * 4 : 0;
+std::vector<uint8_t> EncodeBmp(const BmpSpec& bmp) {
+  const int bits = bmp.bits;
+  const size_t row_bytes = (size_t(bmp.width) * size_t(bits) + 31) / 32 * 4;
+  const size_t palette_bytes = bits <= 8 ? bmp.palette.size() * 4 : 0;
   const size_t data_offset = 54 + palette_bytes;
   std::vector<uint8_t> b;
   b.push_back('B');
   b.push_back('M');
-  Put32(b, uint32_t(data_offset + row_bytes * size_t(spec.height)));
+  Put32(b, uint32_t(data_offset + row_bytes * size_t(bmp.height)));
   Put32(b, 0);
   Put32(b, uint32_t(data_offset));
   Put32(b, 40);
-  Put32(b, uint32_t(spec.width));
-  Put32(b, uint32_t(spec.height));
+  Put32(b, uint32_t(bmp.width));
+  Put32(b, uint32_t(bmp.height));
   Put16(b, 1);
   Put16(b, uint32_t(bits));
   Put32(b, 0);  // compression
-  Put32(b, uint32_t(row_bytes * size_t(spec.height)));
+  Put32(b, uint32_t(row_bytes * size_t(bmp.height)));
   Put32(b, 2835);
   Put32(b, 2835);
-  Put32(b, spec.colours_used);
+  Put32(b, bmp.colours_used);
   Put32(b, 0);
   if (bits <= 8) {
-    for (uint32_t c : spec.palette) {
+    for (uint32_t c : bmp.palette) {
       b.push_back(uint8_t(c));
       b.push_back(uint8_t(c >> 8));
       b.push_back(uint8_t(c >> 16));
       b.push_back(0);
     }
   }
-  for (int y = spec.height - 1; y >= 0; --y) {
+  for (int y = bmp.height - 1; y >= 0; --y) {
     std::vector<uint8_t> row(row_bytes, 0);
-    for (int x = 0; x < spec.width; ++x) {
-      const uint32_t p = spec.pixels.at(size_t(y) * size_t(spec.width) + size_t(x));
+    for (int x = 0; x < bmp.width; ++x) {
+      const uint32_t p = bmp.pixels.at(size_t(y) * size_t(bmp.width) + size_t(x));
       switch (bits) {
         case 1:
         case 4:

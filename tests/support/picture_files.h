@@ -19,7 +19,7 @@ struct BmpSpec {
 };
 
 // The bytes of a BMP file (bottom-up rows, each padded to 4 bytes).
-std::vector<uint8_t> EncodeBmp(const BmpSpec& spec);
+std::vector<uint8_t> EncodeBmp(const BmpSpec& bmp);
 // A w x h 24-bit BMP whose pixel (x, y) has colour rgb(x, y) (0xRRGGBB).
 std::vector<uint8_t> Bmp24(int w, int h, const std::function<uint32_t(int, int)>& rgb);
 
