@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <deque>
 
@@ -184,6 +185,40 @@ TEST(Graphics, ViewportClipsTheClearWithYFromTheTopAndFullSizeTurnsClippingOff) 
   pixels = ReadFramebuffer();
   EXPECT_EQ(PixelAt(pixels, 0, 0), kRed);
   EXPECT_EQ(PixelAt(pixels, 699, 539), kRed);
+}
+
+TEST(Graphics, ViewportsFarOutsideTheIntRangeClipEverythingWithoutOverflowing) {
+  ASSERT_TRUE(OpenHeadlessGraphics());
+  SetClsColor(255, 0, 0);
+  // Right and bottom edges beyond the int range: the rectangle lies off screen.
+  SetViewport(INT_MAX - 5, 10, INT_MAX, 10);
+  Cls();
+  SetViewport(10, INT_MIN + 5, 10, INT_MAX);
+  Cls();
+  int x, y, w, h;
+  GetViewport(x, y, w, h);
+  EXPECT_EQ(y, INT_MIN + 5);  // kept as given
+  EXPECT_EQ(h, INT_MAX);
+  auto pixels = ReadFramebuffer();
+  ASSERT_FALSE(pixels.empty());
+  EXPECT_EQ(PixelAt(pixels, 15, 15), kBlack);
+  EXPECT_EQ(PixelAt(pixels, 699, 15), kBlack);
+  EXPECT_EQ(PixelAt(pixels, 15, 0), kBlack);
+
+  // A tiny virtual size makes every virtual unit huge in real pixels.
+  SetVirtualSize(1e-30f, 1e-30f);
+  SetViewport(1, 1, 2, 2);
+  Cls();
+  EXPECT_EQ(ReadPixel(0, 0), kBlack);
+  EXPECT_EQ(ReadPixel(350, 270), kBlack);
+
+  // Ordinary rectangles still clip as before afterwards.
+  SetVirtualSize(700, 540);
+  SetViewport(-10, -10, 30, 30);
+  Cls();
+  EXPECT_EQ(ReadPixel(0, 0), kRed);
+  EXPECT_EQ(ReadPixel(19, 19), kRed);
+  EXPECT_EQ(ReadPixel(20, 20), kBlack);
 }
 
 TEST(Graphics, VirtualSizeScalesTheViewportToRealPixels) {

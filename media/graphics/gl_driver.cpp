@@ -190,7 +190,10 @@ void TGLPlanoDriver::SetViewport(int x, int y, int width, int height) {
     glDisable(GL_SCISSOR_TEST);
   } else {
     glEnable(GL_SCISSOR_TEST);
-    glScissor(x, gh - y - height, std::max(width, 0), std::max(height, 0));
+    // The bottom edge counted from the bottom, kept inside the int range.
+    const int64_t bottom = int64_t{gh} - y - height;
+    glScissor(x, static_cast<int>(std::clamp<int64_t>(bottom, INT32_MIN, INT32_MAX)), std::max(width, 0),
+              std::max(height, 0));
   }
 }
 

@@ -1,5 +1,6 @@
 #include "media/graphics/graphics.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -72,12 +73,19 @@ void ApplyTransform(TPlanoGraphics& g) {
 
 void ApplyViewport(TPlanoGraphics& g) {
   // The viewport is given in virtual units; the driver wants real pixels.
+  // Edges are worked out in double and held inside the int range, so that
+  // rectangles reaching far off screen stay off screen instead of overflowing.
+  const auto edge = [](double units, float scale) {
+    const double v = std::floor(static_cast<float>(units) / scale);
+    return static_cast<int64_t>(std::clamp(v, double{INT32_MIN}, double{INT32_MAX}));
+  };
   const float sx = g.vres_mousexscale, sy = g.vres_mouseyscale;
-  const int x0 = static_cast<int>(std::floor(static_cast<float>(g.viewport_x) / sx));
-  const int y0 = static_cast<int>(std::floor(static_cast<float>(g.viewport_y) / sy));
-  const int x1 = static_cast<int>(std::floor(static_cast<float>(g.viewport_x + g.viewport_w) / sx));
-  const int y1 = static_cast<int>(std::floor(static_cast<float>(g.viewport_y + g.viewport_h) / sy));
-  g._driver->SetViewport(x0, y0, x1 - x0, y1 - y0);
+  const int64_t x0 = edge(g.viewport_x, sx);
+  const int64_t y0 = edge(g.viewport_y, sy);
+  const int64_t x1 = edge(static_cast<double>(g.viewport_x) + g.viewport_w, sx);
+  const int64_t y1 = edge(static_cast<double>(g.viewport_y) + g.viewport_h, sy);
+  const auto size = [](int64_t n) { return static_cast<int>(std::min<int64_t>(n, INT32_MAX)); };
+  g._driver->SetViewport(static_cast<int>(x0), static_cast<int>(y0), size(x1 - x0), size(y1 - y0));
 }
 
 void ClearSettings() {
