@@ -281,6 +281,31 @@ TEST(JpegDecoder, TruncatedOrCorruptDataGivesNull) {
   EXPECT_FALSE(DecodeJpeg(bmp.data(), bmp.size()));
 }
 
+TEST(JpegDecoder, HarmlessHeaderOddLoadLikeCleanFiles) {
+  // Files that decode fully despite a warning about their headers: an unknown
+  // JFIF version, stray bytes before a marker (left by some writers), an Adobe
+  // segment with an unknown transform. They give the same pixels as the clean file.
+  const auto clean = EncodeJpeg(16, 16, 3, Gradient(16, 16, 3));
+  ASSERT_GE(clean.size(), 20u);
+  ASSERT_TRUE(clean[2] == 0xFF && clean[3] == 0xE0 && std::memcmp(&clean[6], "JFIF", 5) == 0);
+  const auto want = DecodeJpeg(clean.data(), clean.size());
+  ASSERT_TRUE(want);
+  const size_t after_app0 = 4 + (size_t(clean[4]) << 8 | clean[5]);
+
+  std::vector<uint8_t> jfif2 = clean;
+  jfif2[11] = 2;  // JFIF major version
+  std::vector<uint8_t> stray = clean;
+  stray.insert(stray.begin() + long(after_app0), {0x00, 0x12, 0x34});
+  std::vector<uint8_t> adobe = clean;
+  const uint8_t app14[] = {0xFF, 0xEE, 0x00, 0x0E, 'A', 'd', 'o', 'b', 'e', 0x00, 0x64, 0x00, 0x00, 0x00, 0x00, 0x07};
+  adobe.insert(adobe.begin() + long(after_app0), std::begin(app14), std::end(app14));
+  for (const auto* bytes : {&jfif2, &stray, &adobe}) {
+    const auto map = DecodeJpeg(bytes->data(), bytes->size());
+    ASSERT_TRUE(map) << "case " << (bytes == &jfif2 ? "JFIF 2" : bytes == &stray ? "stray bytes" : "Adobe");
+    EXPECT_EQ(Pixels(*map), Pixels(*want));
+  }
+}
+
 TEST(JpegDecoder, RefusesHugeDimensionsBeforeAllocating) {
   auto bytes = EncodeJpeg(16, 16, 1, Gradient(16, 16, 1));
   // Find the SOF0 marker and claim 60000 x 60000 pixels.

@@ -2,12 +2,13 @@
 // files an RGB888 map.
 //
 // libjpeg's own error handler ends the process. Here errors, and warnings too
-// (they mean truncated or damaged data), jump back to the decoder, which gives up
-// and returns null.
+// (they mean truncated or damaged data, except a few about header details),
+// jump back to the decoder, which gives up and returns null.
 #include <csetjmp>
 #include <cstdio>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 #include "media/graphics/pixmap_loaders.h"
 
@@ -27,8 +28,15 @@ ErrorTrap* TrapOf(j_common_ptr cinfo) { return reinterpret_cast<ErrorTrap*>(cinf
 
 [[noreturn]] void OnError(j_common_ptr cinfo) { std::longjmp(TrapOf(cinfo)->jump, 1); }
 
+// Warnings about header details the decoder simply steps over; the picture
+// still decodes in full, so they do not make the file unreadable.
+bool HarmlessWarning(int code) {
+  return code == JWRN_JFIF_MAJOR || code == JWRN_EXTRANEOUS_DATA || code == JWRN_ADOBE_XFORM;
+}
+
 void OnMessage(j_common_ptr cinfo, int level) {
-  if (level < 0) std::longjmp(TrapOf(cinfo)->jump, 1);  // a warning: corrupt or truncated data
+  // Any other warning means corrupt or truncated data.
+  if (level < 0 && !HarmlessWarning(cinfo->err->msg_code)) std::longjmp(TrapOf(cinfo)->jump, 1);
 }
 
 void OnProgress(j_common_ptr cinfo) {
