@@ -220,6 +220,13 @@ TEST(FreeTypeFont, GlyphsSitOnTheBaselineAndAreCached) {
   EXPECT_EQ(space->_pixmap, nullptr);
   EXPECT_GT(space->_advance, 0);
   EXPECT_EQ(space->Pixels(), nullptr);
+  // Its rectangle is still placed from the pen: an empty box at the baseline.
+  int sx, sy, sw, sh;
+  space->GetRect(sx, sy, sw, sh);
+  EXPECT_EQ(sx, 0);
+  EXPECT_EQ(sy, font->_ascend);
+  EXPECT_EQ(sw, 0);
+  EXPECT_EQ(sh, 0);
   // The stem of 'H' is fully covered somewhere, the corners of its box are not.
   int full = 0;
   for (int y = 0; y < h->_h; ++y) {

@@ -118,12 +118,15 @@ TGlyph* TFreeTypeFont::LoadGlyph(int index) {
     glyph->_advance = std::clamp(static_cast<float>(slot->advance.x >> 6), -kMaxAdvance, kMaxAdvance);
     if (RenderableSize(slot) && FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) == 0) {
       const FT_Bitmap& bm = slot->bitmap;
+      // The rectangle is placed from the pen even when there are no pixels (a space).
+      glyph->_x = ClampToInt(slot->bitmap_left);
+      glyph->_y = ClampToInt(int64_t{_ascend} - slot->bitmap_top);
       if (bm.width > 0 && bm.rows > 0 && bm.width <= kMaxGlyphSide && bm.rows <= kMaxGlyphSide) {
         const int pad = (_style & kFontSmooth) ? 1 : 0;
         glyph->_pixmap = CopyCoverage(bm, pad);
         if (glyph->_pixmap) {
-          glyph->_x = ClampToInt(int64_t{slot->bitmap_left} - pad);
-          glyph->_y = ClampToInt(int64_t{_ascend} - slot->bitmap_top - pad);
+          glyph->_x = ClampToInt(int64_t{glyph->_x} - pad);
+          glyph->_y = ClampToInt(int64_t{glyph->_y} - pad);
           glyph->_w = static_cast<int>(bm.width) + 2 * pad;
           glyph->_h = static_cast<int>(bm.rows) + 2 * pad;
         }
