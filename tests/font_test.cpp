@@ -606,6 +606,33 @@ TEST_F(TextDrawing, GlyphImagesAreRemadeAfterGraphicsAreReopened) {
   EXPECT_EQ(Lit(), before);
 }
 
+TEST_F(TextDrawing, ScaledOrUnsmoothedTextMatchesTheGlyphsOwnImages) {
+  // Shrunk smooth text and unsmoothed text at half-pixel positions or scaled up:
+  // the packed font must light exactly the pixels of per-glyph drawing.
+  struct Case {
+    int style;
+    float x, sx, sy;
+  };
+  for (const Case& c : {Case{kFontSmooth, 3, 0.5f, 0.3f}, Case{0, 3.5f, 1, 1}, Case{0, 3, 1.5f, 1.5f}}) {
+    FontRef packed = LoadFontImage(kDejaVu, 30, c.style);
+    FontRef single = LoadFontImage(kDejaVu, 30, c.style);
+    ASSERT_TRUE(packed && single);
+    single->_packed = false;
+    auto draw = [&](const FontRef& font) {
+      Cls();
+      UseFont(font);
+      SetDrawScale(c.sx, c.sy);
+      DrawTextAt(u"Press 1 for Help - How to play", c.x, 20);
+      DrawTextAt(u"Wg@&Qj", c.x, 120);
+      SetDrawScale(1, 1);
+      return Lit();
+    };
+    auto from_packed = draw(packed);
+    EXPECT_GT(from_packed.size(), 100u);
+    EXPECT_EQ(draw(single), from_packed) << "style " << c.style << " x " << c.x << " scale " << c.sx;
+  }
+}
+
 TEST_F(TextDrawing, GlyphsDrawnFromTheAtlasMatchTheirOwnImages) {
   // A font at a size whose glyphs overflow the atlas after a few lines: the rest
   // are drawn from their own images. Either way the pixels are the same.

@@ -110,7 +110,11 @@ void TImageFont::Draw(std::u16string_view text, float x, float y, float ix, floa
   // Make the line's new glyphs first, so that adding them to the atlas remakes its
   // texture once, not once per glyph.
   for (char16_t ch : text) LoadGlyph(CharToGlyph(ch));
-  TImageFrame* atlas = (_packed && _atlas) ? _atlas->image->Frame(0) : nullptr;
+  // The atlas gives the same pixels as the glyphs' own images only for filtered
+  // glyphs drawn unscaled: scaling down mixes in mipmap levels built across cell
+  // borders, and unfiltered sampling rounds differently at cell edges.
+  const bool atlas_exact = (_imageFlags & FILTEREDIMAGE) != 0 && ix == 1 && jy == 1 && iy == 0 && jx == 0;
+  TImageFrame* atlas = (_packed && _atlas && atlas_exact) ? _atlas->image->Frame(0) : nullptr;
   for (char16_t ch : text) {
     const int g = CharToGlyph(ch);
     if (g < 0) continue;
