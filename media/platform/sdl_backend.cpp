@@ -133,6 +133,14 @@ class SdlBackend : public Backend {
       return false;
     }
     video_ok_ = true;
+    // SDL falls back to its offscreen or dummy video drivers when no display is
+    // reachable; a game window there would be invisible. Those count only when
+    // asked for by name.
+    if (const char* driver = SDL_GetCurrentVideoDriver(); driver != nullptr && SDL_getenv("SDL_VIDEODRIVER") == nullptr &&
+        (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0)) {
+      std::fprintf(stderr, "No display: SDL found only its \"%s\" video driver\n", driver);
+      return false;
+    }
     SDL_GL_ResetAttributes();
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, (wanted.flags & 2) ? 1 : 0);
