@@ -71,6 +71,19 @@ TEST(WavLoader, RejectsWhatIsNotPlainPcmRightAfterWave) {
   EXPECT_EQ(Load(Bytes{'R', 'I', 'F'}), nullptr);
 }
 
+// A rate of 0 (or one that reads as negative) would give a voice that never
+// advances and so never ends: every play of such an effect would hold one more
+// voice for good.
+TEST(WavLoader, RatesThatCannotPlayAreRefused) {
+  const Bytes pcm = Le16({1, 2, 3, 4});
+  EXPECT_EQ(Load(SimpleWav(1, 0, 16, pcm)), nullptr) << "rate 0";
+  EXPECT_EQ(Load(SimpleWav(2, -8000, 8, pcm)), nullptr) << "a rate field of 2^32 - 8000";
+  EXPECT_EQ(Load(SimpleWav(1, -1, 16, pcm)), nullptr) << "rate -1";
+  auto s = Load(SimpleWav(1, 1, 16, pcm));
+  ASSERT_NE(s, nullptr) << "any positive rate plays";
+  EXPECT_EQ(s->hertz, 1);
+}
+
 TEST(WavLoader, KeepsWholeFramesOnly) {
   Bytes pcm = Le16({10, 20, 30, 40});
   pcm.push_back(0x55);  // 16-bit stereo: 9 bytes are 2 frames and one stray byte

@@ -103,6 +103,8 @@ std::unique_ptr<TAudioSample> TAudioSampleLoaderWAV::LoadAudioSample(TStream& st
   int bits = stream.ReadShort();
   int format = WavFormat(bits, channels);
   if (format == SF_NONE) return nullptr;
+  // A voice at 0 frames per second never advances and so never ends.
+  if (hertz <= 0) return nullptr;
   if (fmt_length > 16 && !SkipChecked(stream, fmt_length - 16)) return nullptr;
 
   const int frame_bytes = BytesPerFrame(format);

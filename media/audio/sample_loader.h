@@ -29,8 +29,9 @@ class TAudioSampleLoader {
 
 // RIFF WAVE files holding plain PCM: 8 or 16 bits, mono or stereo. "fmt " must
 // follow "WAVE" at once; chunks between "fmt " and "data" are skipped. A data
-// chunk keeps its whole frames only. Lengths that run past the end of the
-// stream give null before anything is allocated for them.
+// chunk keeps its whole frames only. A rate that is not positive gives null, and
+// so do lengths that run past the end of the stream, before anything is allocated
+// for them.
 class TAudioSampleLoaderWAV : public TAudioSampleLoader {
  public:
   std::unique_ptr<TAudioSample> LoadAudioSample(TStream& stream) override;
