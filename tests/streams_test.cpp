@@ -145,6 +145,23 @@ TEST_F(StreamFiles, OpenAndCloseRules) {
   EXPECT_EQ(s->Write(b, 2), 0);
 }
 
+// A folder is no file: opening one for reading must fail the same way on every
+// file system (on tmpfs the C library opens it as an empty, readable file).
+TEST_F(StreamFiles, FoldersDoNotOpenAsFiles) {
+  std::vector<fs::path> folders = {dir_ / "folder"};
+  std::error_code ec;
+  if (fs::is_directory("/dev/shm", ec)) folders.push_back(fs::path("/dev/shm") / dir_.filename());
+  for (const fs::path& folder : folders) {
+    fs::create_directories(folder);
+    const String path = TextFromUtf8(folder.string());
+    EXPECT_EQ(OpenReadFile(path), nullptr) << folder;
+    EXPECT_EQ(LastFailedOpen(), path);
+    EXPECT_EQ(OpenWriteFile(path), nullptr) << folder;
+    EXPECT_EQ(OpenStream(path, true, true), nullptr) << folder;
+    fs::remove_all(folder, ec);
+  }
+}
+
 TEST_F(StreamFiles, BackslashPathsOpenTheSameFile) {
   fs::create_directories(dir_ / "sub");
   WriteRaw("sub/file.txt", "inside\n");

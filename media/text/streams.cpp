@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 namespace {
 
@@ -267,6 +269,10 @@ std::shared_ptr<TCStream> TCStream::OpenFile(std::u16string_view path, bool read
   std::replace(slashed.begin(), slashed.end(), u'\\', u'/');
   const std::string native = TextToUtf8(slashed);
   if (native.empty() || native.find('\0') != std::string::npos) return nullptr;
+  // The C library opens a folder for reading on some file systems (as an empty
+  // file); a folder is never a file here.
+  std::error_code ec;
+  if (std::filesystem::is_directory(native, ec)) return nullptr;
   return CreateWithCStream(std::fopen(native.c_str(), cmode), mode);
 }
 
