@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
 namespace {
 
@@ -269,11 +267,18 @@ std::shared_ptr<TCStream> TCStream::OpenFile(std::u16string_view path, bool read
   std::replace(slashed.begin(), slashed.end(), u'\\', u'/');
   const std::string native = TextToUtf8(slashed);
   if (native.empty() || native.find('\0') != std::string::npos) return nullptr;
-  // The C library opens a folder for reading on some file systems (as an empty
-  // file); a folder is never a file here.
-  std::error_code ec;
-  if (std::filesystem::is_directory(native, ec)) return nullptr;
-  return CreateWithCStream(std::fopen(native.c_str(), cmode), mode);
+  std::FILE* cstream = std::fopen(native.c_str(), cmode);
+  if (cstream != nullptr && mode == MODE_READ) {
+    // The C library opens a folder for reading on some file systems, as a file
+    // whose first read fails. A file that cannot be read counts as not opened.
+    const int first = std::getc(cstream);
+    if (first == EOF && std::ferror(cstream)) {
+      std::fclose(cstream);
+      return nullptr;
+    }
+    std::rewind(cstream);  // back to the start, where "rb" opens
+  }
+  return CreateWithCStream(cstream, mode);
 }
 
 // ---- TMemoryStream ---------------------------------------------------------

@@ -107,8 +107,8 @@ class TCStream : public TStream {
   int Mode() const { return _mode; }
 
   // Opens path (backslashes become slashes) for reading ("rb"), writing ("wb",
-  // created or truncated) or both ("r+b"). Null when the file cannot be opened, is
-  // a folder or is too large for 32-bit positions.
+  // created or truncated) or both ("r+b"). Null when the file cannot be opened, cannot
+  // be read when opened for reading (a folder), or is too large for 32-bit positions.
   static std::shared_ptr<TCStream> OpenFile(std::u16string_view path, bool readable, bool writeable);
   // Takes over an open handle; mode 1 read, 2 write, 3 both. Null for a null handle
   // or a file too large for 32-bit positions (the handle is then closed).
