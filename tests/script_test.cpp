@@ -214,6 +214,19 @@ TEST(ScriptedRun, EndsWithStatusZeroAfterTheFrameOfTheLastLine) {
       ::testing::ExitedWithCode(0), "frame 3");
 }
 
+TEST(ScriptedRun, AScriptOfCommentsOnlyEndsAtTheNextFrame) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        test_support::OpenHeadlessGraphics(Scripted("# nothing to do\n"));
+        test_support::Headless().SetExitAtScriptEnd(true);
+        IsKeyDown('A');
+        Flip(-1);
+        std::exit(7);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
 TEST(ScriptedRun, QuitLineEndsTheRun) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(

@@ -52,7 +52,8 @@ void HeadlessBackend::Present(int swap_interval) {
   WriteShots();
   ++frames_;
   AdvanceClock(kFrameMillis);
-  if (exit_at_script_end_ && !script_.lines.empty() && ScriptDelivered() && frames_ > last_delivery_frame_)
+  // A run with a script (even one of comments only) ends once all of it is delivered.
+  if (exit_at_script_end_ && !script_.file.empty() && ScriptDelivered() && frames_ > last_delivery_frame_)
     Exit(0);
 }
 
