@@ -1,5 +1,6 @@
 #include "media/input/keyboard.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "media/input/events.h"
@@ -107,6 +108,11 @@ int CloseRequested() {
 }
 
 void Quit() { platform::Exit(0); }
+
+void QuitWithError(std::string_view message) {
+  std::fprintf(stderr, "%.*s\n", static_cast<int>(message.size()), message.data());
+  platform::Exit(1);
+}
 
 int AppSuspended() { return P().suspended; }
 

@@ -3,6 +3,8 @@
 // pending window-system events (unless auto-poll is off).
 #pragma once
 
+#include <string_view>
+
 // Key codes follow the Windows virtual-key numbering.
 constexpr int KEY_BACKSPACE = 8;
 constexpr int KEY_TAB = 9;
@@ -34,6 +36,9 @@ void ClearKeys();
 int CloseRequested();
 // Ends the program with status 0 after the shutdown actions.
 [[noreturn]] void Quit();
+// Ends the program with status 1 after writing `message` (and a line end) to
+// standard error and running the shutdown actions.
+[[noreturn]] void QuitWithError(std::string_view message);
 
 // 1 while the application is inactive (focus elsewhere).
 int AppSuspended();

@@ -23,16 +23,23 @@ std::string FromLaunchDirectory(const std::string& path) {
 
 }  // namespace
 
+std::string& TraceFile() {
+  static std::string path;
+  return path;
+}
+
 int SetupFromCommandLine(int argc, char** argv) {
   const char* program = argc > 0 && argv[0] != nullptr ? argv[0] : "zarn";
   auto usage = [&](const std::string& what) {
-    std::fprintf(stderr, "%s: %s\nusage: %s [--headless [--script FILE] [--clock-start MS] [--audio-out PATH]]\n",
+    std::fprintf(stderr,
+                 "%s: %s\nusage: %s [--headless [--script FILE] [--clock-start MS] [--audio-out PATH] [--trace FILE]]\n",
                  program, what.c_str(), program);
     return 2;
   };
   bool headless = false;
   HeadlessOptions options;
   bool headless_only = false;
+  std::string trace;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     auto value = [&](std::string& out) {
@@ -48,6 +55,9 @@ int SetupFromCommandLine(int argc, char** argv) {
     } else if (arg == "--audio-out") {
       if (!value(options.audio_out)) return usage("--audio-out needs a file");
       headless_only = true;
+    } else if (arg == "--trace") {
+      if (!value(trace)) return usage("--trace needs a file");
+      headless_only = true;
     } else if (arg == "--clock-start") {
       std::string ms;
       if (!value(ms)) return usage("--clock-start needs a number of milliseconds");
@@ -61,11 +71,13 @@ int SetupFromCommandLine(int argc, char** argv) {
       return usage("unknown option \"" + arg + "\"");
     }
   }
-  if (headless_only && !headless) return usage("--script, --clock-start and --audio-out need --headless");
+  if (headless_only && !headless)
+    return usage("--script, --clock-start, --audio-out and --trace need --headless");
   if (!headless) {
     Install(CreateSdlBackend());
     return -1;
   }
+  TraceFile() = FromLaunchDirectory(trace);
   options.script = FromLaunchDirectory(options.script);
   options.audio_out = FromLaunchDirectory(options.audio_out);
   Script script;

@@ -1,6 +1,8 @@
 // The program's command line: which backend runs and how.
 #pragma once
 
+#include <string>
+
 namespace platform {
 
 // Understands:
@@ -8,9 +10,13 @@ namespace platform {
 //   --script FILE         scripted input for the headless run
 //   --clock-start MS      the virtual clock's value at start
 //   --audio-out PATH      WAV file the headless run's sound is written to
+//   --trace FILE          file the headless run writes the program's per-frame state to
 // Relative file names are taken from the current directory, so call this before
 // the program enters its own directory. Installs the backend the options ask for (SDL2 without --headless). Returns -1
 // to go on, or an exit status (2) after writing the reason to standard error.
 int SetupFromCommandLine(int argc, char** argv);
+
+// The --trace file as an absolute path (empty when none was given).
+std::string& TraceFile();
 
 }  // namespace platform

@@ -1,7 +1,10 @@
 #include "media/text/program_dir.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <exception>
 
+#include "media/platform/command_line.h"
 #include "media/platform/platform.h"
 
 namespace {
@@ -28,3 +31,20 @@ bool EnterProgramDirectory() {
 }
 
 const std::string& LaunchDirectory() { return g_launch_directory; }
+
+int RunProgram(int argc, char** argv, void (*body)()) {
+  if (const int status = platform::SetupFromCommandLine(argc, argv); status >= 0) return status;
+  EnterProgramDirectory();
+  try {
+    body();
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "%s\n", error.what());
+    platform::Exit(-1);
+  } catch (...) {
+    std::fprintf(stderr, "unknown error\n");
+    platform::Exit(-1);
+  }
+  platform::Exit(0);
+}
+
+const std::string& TraceFilePath() { return platform::TraceFile(); }

@@ -22,3 +22,13 @@ const std::string& LaunchDirectory();
 // the very start stays (a program in a root gets that root). Empty when the path
 // holds no slash.
 std::string ProgramDirectoryOf(std::string_view program_path);
+
+// Starts the program: reads the command line (the backend options: --headless,
+// --script, --clock-start, --audio-out, --trace), makes the program's directory the
+// working directory and runs `body`. When `body` returns, the program ends as by
+// Quit (status 0). A bad command line ends it with status 2 and the reason on
+// standard error; an error nothing handled has its text written to standard error,
+// the exit actions run, and the status is -1 (255).
+int RunProgram(int argc, char** argv, void (*body)());
+// The file named by --trace (absolute), or empty when none was given.
+const std::string& TraceFilePath();
