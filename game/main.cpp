@@ -1,6 +1,6 @@
 // Zarn: the program starts the media layer and runs the game.
 #include "media/media.h"
 
-void GameMain();
+void GameMain();  // game/flow.h
 
 int main(int argc, char** argv) { return RunProgram(argc, argv, GameMain); }

@@ -13,6 +13,7 @@ PACKAGES=(
   xvfb xauth python3 python3-xlib
   fontforge python3-fontforge
   fonts-dejavu-core
+  nlohmann-json3-dev
 )
 
 missing=()

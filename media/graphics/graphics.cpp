@@ -176,7 +176,12 @@ TPlanoDriver* FindGraphicsDriver(const std::string& name) {
   return nullptr;
 }
 
-void SetAppTitle(const std::string& title) { S().title = title; }
+void SetAppTitle(const std::string& title) {
+  S().title = title;
+  // An open window takes the new title too, so the caption shows the title the
+  // program set, whenever it set it.
+  if (S().exclusive) platform::Current().SetWindowTitle(title);
+}
 const std::string& AppTitle() { return S().title; }
 
 void SetGraphics(const std::shared_ptr<TGraphics>& graphics) {

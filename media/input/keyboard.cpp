@@ -109,6 +109,8 @@ int CloseRequested() {
 
 void Quit() { platform::Exit(0); }
 
+void OnProgramExit(std::function<void()> action) { platform::AddExitHook(std::move(action)); }
+
 void QuitWithError(std::string_view message) {
   std::fprintf(stderr, "%.*s\n", static_cast<int>(message.size()), message.data());
   platform::Exit(1);

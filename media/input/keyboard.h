@@ -3,6 +3,7 @@
 // pending window-system events (unless auto-poll is off).
 #pragma once
 
+#include <functional>
 #include <string_view>
 
 // Key codes follow the Windows virtual-key numbering.
@@ -39,6 +40,9 @@ int CloseRequested();
 // Ends the program with status 1 after writing `message` (and a line end) to
 // standard error and running the shutdown actions.
 [[noreturn]] void QuitWithError(std::string_view message);
+// Adds an action to run when the program ends (through Quit, QuitWithError or
+// the end of RunProgram); actions run in reverse order of adding.
+void OnProgramExit(std::function<void()> action);
 
 // 1 while the application is inactive (focus elsewhere).
 int AppSuspended();

@@ -37,6 +37,7 @@ bool HeadlessBackend::OpenWindow(const WindowSpec& wanted) {
       std::fprintf(stderr, "Offscreen drawing is unavailable (%s); frames are not drawn\n", error.c_str());
   }
   window_open_ = true;
+  title_ = wanted.title;
   return true;
 }
 

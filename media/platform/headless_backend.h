@@ -31,6 +31,11 @@ class HeadlessBackend : public Backend {
   bool OpenWindow(const WindowSpec& wanted) override;
   void CloseWindow() override;
   bool WindowOpen() const override { return window_open_; }
+  void SetWindowTitle(const std::string& title) override {
+    if (window_open_) title_ = title;
+  }
+  // The caption the window would show.
+  const std::string& WindowTitle() const { return title_; }
   bool HasGL() const override { return gl_.IsOpen(); }
   void Present(int swap_interval) override;
   bool PollEvent(Event& out) override;
@@ -74,6 +79,7 @@ class HeadlessBackend : public Backend {
   uint64_t now_ = 0;
   uint64_t frames_ = 0;
   bool window_open_ = false;
+  std::string title_;
   OffscreenGL gl_;
   std::deque<Event> queue_;
   std::vector<std::string> pending_shots_;

@@ -68,6 +68,8 @@ class Backend {
   virtual bool OpenWindow(const WindowSpec& wanted) = 0;
   virtual void CloseWindow() = 0;
   virtual bool WindowOpen() const = 0;
+  // Renames the open window (nothing when none is open).
+  virtual void SetWindowTitle(const std::string& title) { (void)title; }
   // True when GL calls reach a real context (false for the headless run that
   // draws nothing).
   virtual bool HasGL() const = 0;

@@ -199,6 +199,9 @@ class SdlBackend : public Backend {
   }
 
   bool WindowOpen() const override { return window_ != nullptr; }
+  void SetWindowTitle(const std::string& title) override {
+    if (window_) SDL_SetWindowTitle(window_, title.c_str());
+  }
   bool HasGL() const override { return context_ != nullptr; }
 
   void Present(int swap_interval) override {

@@ -4,8 +4,10 @@
 Usage: window_test.py ZARN_BINARY
 For each way of ending the program (Escape, the close button, Alt+F4) it starts
 the program, finds its window and checks: client area 700 x 540, centred on the
-screen, not resizable (minimum = maximum size), the application title as
-caption, black contents; then asks it to end and expects exit status 0.
+screen, not resizable (minimum = maximum size), the game's title as caption,
+the start screen drawn; then asks it to end and expects exit status 0. Escape
+ends it from the start screen; a close request (button or Alt+F4) only leaves
+the start screen, starts a game from the menu, and ends the program in the game.
 Prints 'N passed, N failed'.
 """
 import subprocess
@@ -15,7 +17,7 @@ import time
 from Xlib import X, XK, display, protocol
 from Xlib.ext import xtest
 
-TITLE = "Tessaly Application"
+TITLE = "Zarn"
 WIDTH, HEIGHT = 700, 540
 failures = []
 passes = 0
@@ -61,6 +63,19 @@ def key(d, names):
     d.sync()
 
 
+def drawn(w, timeout=20.0):
+    """Whether the window shows something other than black within the timeout
+    (loading the game's files takes a while on a busy machine)."""
+    end = time.time() + timeout
+    while time.time() < end:
+        img = w.get_image(0, 0, WIDTH, HEIGHT, X.ZPixmap, 0xFFFFFFFF)
+        data = img.data if isinstance(img.data, bytes) else bytes(img.data)
+        if data and max(data[i] for i in range(0, len(data), 997) if i % 4 != 3) > 0:
+            return True
+        time.sleep(0.1)
+    return False
+
+
 def close_button(d, w):
     protocols = d.intern_atom("WM_PROTOCOLS")
     delete = d.intern_atom("WM_DELETE_WINDOW")
@@ -100,10 +115,7 @@ def run(d, binary, how):
         fixed = hints is not None and (hints.min_width, hints.min_height, hints.max_width,
                                        hints.max_height) == (WIDTH, HEIGHT, WIDTH, HEIGHT)
         check(fixed, f"{how}: not resizable (size hints {hints})")
-        img = w.get_image(0, 0, WIDTH, HEIGHT, X.ZPixmap, 0xFFFFFFFF)
-        data = img.data if isinstance(img.data, bytes) else bytes(img.data)
-        check(len(data) > 0 and max(data[i] for i in range(0, len(data), 997) if i % 4 != 3) == 0,
-              f"{how}: contents are black")
+        check(drawn(w), f"{how}: the start screen is drawn")
 
         # Pointer into the window and the keyboard focus on it.
         xtest.fake_input(d, X.MotionNotify, x=x + WIDTH // 2, y=y + HEIGHT // 2)
@@ -112,10 +124,16 @@ def run(d, binary, how):
         time.sleep(0.3)
         if how == "Escape":
             key(d, ["Escape"])
-        elif how == "Alt+F4":
-            key(d, ["Alt_L", "F4"])
         else:
-            close_button(d, w)
+            # Start screen to menu, menu to game, then the end.
+            for step in ("start screen", "menu", "game"):
+                if how == "Alt+F4":
+                    key(d, ["Alt_L", "F4"])
+                else:
+                    close_button(d, w)
+                if step != "game":
+                    time.sleep(0.5)
+                    check(proc.poll() is None, f"{how}: a close request in the {step} does not end the program")
         status = wait_exit(proc)
         check(status == 0, f"{how}: program ends with status 0 (got {status})")
     finally:
