@@ -58,6 +58,8 @@ void StartScreen() {
   }
 }
 
+}  // namespace
+
 void CreateGameObjects() {
   G.PlayerObj = std::make_unique<Zarn>();
   G.HolesObj = std::make_unique<Holes>();
@@ -66,6 +68,8 @@ void CreateGameObjects() {
   G.PowerUpsObj = std::make_unique<PowerUps>();
   G.EffectObj = std::make_unique<PuEffect>();
 }
+
+namespace {
 
 void MusicKeys(bool click) {
   if (KeyPresses('N')) {
@@ -99,6 +103,8 @@ void MainMenu() {
   }
 }
 
+}  // namespace
+
 void StartGame() {
   G.StartTime = ElapsedMillis();
   // An effect left over from an earlier game runs out on the first frame.
@@ -110,23 +116,29 @@ void StartGame() {
   LoadLevel();
 }
 
+void GameFrame() {
+  DrawMaze();
+  G.HolesObj->DrawNTouch();
+  G.PowerUpsObj->DrawPu();
+  G.EffectObj->Effect();
+  G.DiamondsObj->DrawNCollect();
+  G.PlayerObj->Draw();
+  G.PlayerObj->Move();
+  G.BlobbsObj->DrawNTouch();
+  DrawHud();
+  MusicKeys(false);
+  if (++G.AnimStep >= 9) G.AnimStep = 0;
+  WaitTicks(G.FrameTimer);
+  PresentFrame(Screen::Game);
+  Cls();
+  if (KeyPresses(KEY_ESCAPE) || CloseRequested()) Quit();
+}
+
+namespace {
+
 void GameLoop() {
   do {
-    DrawMaze();
-    G.HolesObj->DrawNTouch();
-    G.PowerUpsObj->DrawPu();
-    G.EffectObj->Effect();
-    G.DiamondsObj->DrawNCollect();
-    G.PlayerObj->Draw();
-    G.PlayerObj->Move();
-    G.BlobbsObj->DrawNTouch();
-    DrawHud();
-    MusicKeys(false);
-    if (++G.AnimStep >= 9) G.AnimStep = 0;
-    WaitTicks(G.FrameTimer);
-    PresentFrame(Screen::Game);
-    Cls();
-    if (KeyPresses(KEY_ESCAPE) || CloseRequested()) Quit();
+    GameFrame();
   } while (G.TimeLeft > 0);
 }
 
