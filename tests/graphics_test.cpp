@@ -102,6 +102,20 @@ TEST(Graphics, SecondOpenClosesTheFirstWindow) {
   EXPECT_EQ(w, 0);  // closed
 }
 
+TEST(Graphics, TheAppTitleNamesNewWindowsAndRenamesTheOpenOne) {
+  test_support::InstallHeadless(NoDrawing());
+  SetAppTitle("Before");
+  ASSERT_TRUE(OpenGraphics(320, 200, 0, 0, 0));
+  EXPECT_EQ(test_support::Headless().WindowTitle(), "Before");
+  SetAppTitle("After");
+  EXPECT_EQ(AppTitle(), "After");
+  EXPECT_EQ(test_support::Headless().WindowTitle(), "After");
+  CloseGraphics();
+  SetAppTitle("Closed");
+  EXPECT_EQ(test_support::Headless().WindowTitle(), "After");  // no window to rename
+  SetAppTitle("Tessaly Application");
+}
+
 TEST(Graphics, AbsurdSizesAreRefused) {
   test_support::InstallHeadless(NoDrawing());
   EXPECT_EQ(OpenGraphics(0, 540), nullptr);

@@ -100,6 +100,9 @@ TEST(ScriptParser, BadLinesNameTheFileAndLine) {
   EXPECT_EQ(ParseError("1 type   # nothing\n"), "t.txt:1: type needs text");
   EXPECT_EQ(ParseError("1 shot\n"), "t.txt:1: shot needs a file name");
   EXPECT_EQ(ParseError("1 quit now\n"), "t.txt:1: unexpected \"now\" after quit");
+  EXPECT_EQ(ParseError("1 stall\n"), "t.txt:1: stall needs milliseconds from 0 to 86400000");
+  EXPECT_EQ(ParseError("1 stall 86400001\n"), "t.txt:1: stall needs milliseconds from 0 to 86400000");
+  EXPECT_EQ(ParseError("1 stall -5\n"), "t.txt:1: stall needs milliseconds from 0 to 86400000");
 }
 
 TEST(ScriptParser, MissingFileIsAnErrorNamingIt) {
@@ -138,6 +141,21 @@ TEST(ScriptedRun, LinesArriveAtTheFirstPollAfterTheirFrame) {
   EXPECT_EQ(IsKeyDown('D'), 0);
   EXPECT_EQ(CloseRequested(), 1);
   EXPECT_TRUE(test_support::Headless().ScriptDelivered());
+}
+
+TEST(ScriptedRun, StallMovesTheClockAndMakesTheTicksOfThatTimeDue) {
+  ASSERT_TRUE(test_support::OpenHeadlessGraphics(Scripted("3 stall 1000\n")));
+  auto timer = CreateTickTimer(60);
+  ASSERT_TRUE(timer);
+  const int before = ElapsedMillis();
+  EXPECT_EQ(before, 32);  // the two clearing frames
+  Flip(-1);
+  EXPECT_EQ(ElapsedMillis(), before + 16);
+  // The stall arrives with the next poll: 1000 ms pass at once, and the 62 ticks
+  // due by then (16 ms each from the timer's start) are all counted.
+  EXPECT_EQ(WaitTicks(timer), (16 + 1000) / 16);
+  EXPECT_EQ(ElapsedMillis(), before + 16 + 1000);
+  timer->Stop();
 }
 
 TEST(ScriptedRun, BlurAndFocusFlushHeldKeys) {

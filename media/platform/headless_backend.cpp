@@ -110,6 +110,9 @@ void HeadlessBackend::DeliverScript() {
       case ScriptCommand::Blur: queue_.push_back(Event{EventKind::FocusLost, 0, 0}); break;
       case ScriptCommand::Focus: queue_.push_back(Event{EventKind::FocusGained, 0, 0}); break;
       case ScriptCommand::Shot: pending_shots_.push_back(line.path); break;
+      // As if the program had stalled: the clock jumps, and the timer ticks of
+      // that time fall due at once.
+      case ScriptCommand::Stall: AdvanceClock(line.millis); break;
       case ScriptCommand::Quit: queue_.push_back(Event{EventKind::Quit, 0, 0}); break;
     }
   }

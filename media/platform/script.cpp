@@ -115,6 +115,12 @@ bool ParseScript(const std::string& text, const std::string& file, Script& out, 
       if (rest.empty()) return bad("shot needs a file name");
       line.path = rest;
       rest.clear();
+    } else if (cmd == "STALL") {
+      line.command = ScriptCommand::Stall;
+      const std::string ms = TakeWord(rest);
+      uint64_t v = 0;
+      if (!ParseNumber(ms, 86400000, v)) return bad("stall needs milliseconds from 0 to 86400000");
+      line.millis = static_cast<uint32_t>(v);
     } else if (cmd == "CLOSE") {
       line.command = ScriptCommand::Close;
     } else if (cmd == "BLUR") {

@@ -9,7 +9,7 @@
 
 namespace platform {
 
-enum class ScriptCommand { Down, Up, Press, Type, Char, Close, Blur, Focus, Shot, Quit };
+enum class ScriptCommand { Down, Up, Press, Type, Char, Close, Blur, Focus, Shot, Stall, Quit };
 
 struct ScriptLine {
   uint64_t frame = 0;
@@ -17,6 +17,7 @@ struct ScriptLine {
   int key = 0;           // Down, Up, Press: virtual-key code
   std::u16string text;   // Type: the characters (UTF-16); Char: one code unit
   std::string path;      // Shot: the PNG file to write
+  uint32_t millis = 0;   // Stall: how far the virtual clock jumps
   int line_number = 0;   // 1-based, for messages
 };
 
