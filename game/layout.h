@@ -213,4 +213,13 @@ inline constexpr std::array kHud = {
 // Drawn under the clock on the frame the time runs out.
 inline constexpr Item kGameOver = Text(u"Spiel ist aus", 350, 40);
 
+// The two power-up slots: where each is drawn and where its countdown stands.
+// The countdown is a space followed by the seconds left.
+struct SlotPlace {
+  int x, y, count_x, count_y;
+};
+inline constexpr std::array kSlotPlaces = {SlotPlace{20, 50, 50, 45}, SlotPlace{20, 90, 50, 85}};
+inline constexpr std::u16string_view kCountdownLead = u" ";
+inline constexpr std::u16string_view kWidestCountdown = u" 30";
+
 }  // namespace layout

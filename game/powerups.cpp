@@ -60,14 +60,14 @@ void PowerUps::DrawSlots() {
   ImageRef* shown[2] = {&PUim01, &PUim02};
   for (int s = 1; s <= 2; ++s)
     if (slot(s, 1) >= 1 && slot(s, 1) <= 7) *shown[s - 1] = KindImage(slot(s, 1));
-  for (const SlotPlace& place : kSlotPlaces) DrawImageAt(slotim, float(place.x), float(place.y), 0);
+  for (const layout::SlotPlace& place : layout::kSlotPlaces) DrawImageAt(slotim, float(place.x), float(place.y), 0);
   for (int s = 1; s <= 2; ++s)
-    DrawImageAt(*shown[s - 1], float(kSlotPlaces[s - 1].x), float(kSlotPlaces[s - 1].y), 0);
+    DrawImageAt(*shown[s - 1], float(layout::kSlotPlaces[s - 1].x), float(layout::kSlotPlaces[s - 1].y), 0);
   for (int s = 1; s <= 2; ++s) {
     if (slot(s, 0) == 0) continue;
-    const SlotPlace& place = kSlotPlaces[s - 1];
+    const layout::SlotPlace& place = layout::kSlotPlaces[s - 1];
     const int remaining = kPowerUpSeconds - MillisBetween(slot(s, 3), ElapsedMillis()) / 1000;
-    DrawTextAt(u" " + IntText(remaining), float(place.count_x), float(place.count_y));
+    DrawTextAt(String(layout::kCountdownLead) + IntText(remaining), float(place.count_x), float(place.count_y));
     // A fresh reading of the clock decides whether the power-up has run out.
     if (kPowerUpSeconds - MillisBetween(slot(s, 3), ElapsedMillis()) / 1000 > 0) continue;
     *shown[s - 1] = empty;

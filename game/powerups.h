@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "game/layout.h"
 #include "game/state.h"
 
 class PowerUps {
@@ -30,9 +31,3 @@ class PowerUps {
 
 // Seconds a power-up stays in its slot.
 constexpr int kPowerUpSeconds = 30;
-
-// Where slot 1 and slot 2 are drawn and where their countdowns stand.
-struct SlotPlace {
-  int x, y, count_x, count_y;
-};
-inline constexpr std::array<SlotPlace, 2> kSlotPlaces = {SlotPlace{20, 50, 50, 45}, SlotPlace{20, 90, 50, 85}};

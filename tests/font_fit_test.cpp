@@ -9,12 +9,11 @@
 
 #include "media/media.h"
 #include "support/headless.h"
-#include "tools/font/game_texts.h"
+#include "tools/font/placed_texts.h"
 
 namespace {
 
-using game_texts::kPlacedTexts;
-using game_texts::PlacedText;
+using placed_texts::PlacedText;
 
 std::string FontPath() {
   const char* root = std::getenv("ZARN_SOURCE_DIR");
@@ -22,6 +21,19 @@ std::string FontPath() {
 }
 
 String Text(std::string_view s) { return TextFromBytes(s); }
+
+std::string AssetsDir() {
+  const char* root = std::getenv("ZARN_SOURCE_DIR");
+  return std::string(root ? root : ".") + "/assets";
+}
+
+// Every text the game draws, from the screens' layouts.
+const std::vector<PlacedText>& PlacedTexts() {
+  static const std::vector<PlacedText> texts = placed_texts::AllPlacedTexts(AssetsDir());
+  return texts;
+}
+
+std::string Narrow(std::u16string_view text) { return std::string(text.begin(), text.end()); }
 
 // Ink of a text line: the columns and rows of the glyph pixels the renderer
 // draws (coverage of at least 128 of 255), with the pen at (x, y).
@@ -75,7 +87,8 @@ class GameFont : public ::testing::Test {
 
 TEST_F(GameFont, EveryCharacterTheGameShowsOrTheNameEntryTakesHasAGlyph) {
   std::string chars;
-  for (const PlacedText& t : kPlacedTexts) chars += t.text;
+  ASSERT_GT(PlacedTexts().size(), 40u);
+  for (const PlacedText& t : PlacedTexts()) chars += Narrow(t.text);
   for (int c = 64; c <= 123; ++c) chars += char(c);  // what a name may hold
   chars += "0123456789-";
   for (char ch : chars) EXPECT_GE(font_->CharToGlyph((unsigned char)ch), 0) << "'" << ch << "'";
@@ -84,9 +97,10 @@ TEST_F(GameFont, EveryCharacterTheGameShowsOrTheNameEntryTakesHasAGlyph) {
 }
 
 TEST_F(GameFont, TextsEndBeforeWhatFollowsThem) {
-  for (const PlacedText& t : kPlacedTexts) {
-    Ink ink = InkOf(*font_, t.text, t.x, t.y);
-    SCOPED_TRACE(std::string(t.where) + ": \"" + std::string(t.text) + "\"");
+  for (const PlacedText& t : PlacedTexts()) {
+    const std::string text = Narrow(t.text);
+    Ink ink = InkOf(*font_, text, t.x, t.y);
+    SCOPED_TRACE(std::string(t.where) + ": \"" + text + "\"");
     EXPECT_EQ(ink.missing, 0);
     EXPECT_LE(ink.right, t.limit);
     EXPECT_GE(ink.left, t.x);
@@ -94,7 +108,7 @@ TEST_F(GameFont, TextsEndBeforeWhatFollowsThem) {
     EXPECT_GE(ink.top, t.y);
     EXPECT_LE(ink.bottom, t.y + 30);
     std::printf("%-14s x %3d  ink ends %3d  limit %3d  room %3d  \"%.*s\"\n", std::string(t.where).c_str(), t.x,
-                ink.right, t.limit, t.limit - ink.right, int(t.text.size()), t.text.data());
+                ink.right, t.limit, t.limit - ink.right, int(text.size()), text.data());
   }
   // The figures of the issue: DejaVu Sans Condensed would need up to 1.6 times
   // this room; this face must keep inside it.
@@ -110,17 +124,21 @@ TEST_F(GameFont, TextsEndBeforeWhatFollowsThem) {
 // On the Choose Level page the first and the second digit of
 // "7                  7" land inside the slot marks drawn at x 290 and 440.
 TEST_F(GameFont, LevelDigitsLandInTheirSlotMarks) {
-  for (std::string_view line : {"7                  7", "8                  8", "9                  9"}) {
-    SCOPED_TRACE(std::string(line));
+  const int slot_width = placed_texts::PictureSize(AssetsDir(), Pic::Slot).w;
+  EXPECT_EQ(slot_width, 30);
+  for (const auto& level : layout::kLevelRows) {
+    const std::string text = Narrow(level.text.text);
+    const std::string_view line = text;
+    SCOPED_TRACE(text);
     Ink first = InkOf(*font_, line.substr(0, 1), 300, 140);
     Ink whole = InkOf(*font_, line, 300, 140);
     // The second digit starts where the advances of everything before it end.
     int second_pen = 300 + font_->Measure(Text(line.substr(0, line.size() - 1)));
     Ink last = InkOf(*font_, line.substr(line.size() - 1), second_pen, 140);
-    EXPECT_GE(first.left, game_texts::kChooseSlotLeft);
-    EXPECT_LE(first.right, game_texts::kChooseSlotLeft + game_texts::kSlotWidth);
-    EXPECT_GE(last.left, game_texts::kChooseSlotRight);
-    EXPECT_LE(last.right, game_texts::kChooseSlotRight + game_texts::kSlotWidth);
+    EXPECT_GE(first.left, level.mark_left_x);
+    EXPECT_LE(first.right, level.mark_left_x + slot_width);
+    EXPECT_GE(last.left, level.mark_right_x);
+    EXPECT_LE(last.right, level.mark_right_x + slot_width);
     EXPECT_EQ(whole.right, last.right);
   }
 }
@@ -134,10 +152,10 @@ TEST(GameFontDrawn, DrawnTextsStayInTheirRoom) {
   ASSERT_NE(font, nullptr);
   UseFont(font);
   SetColor(255, 255, 255);
-  for (const PlacedText& t : kPlacedTexts) {
-    SCOPED_TRACE(std::string(t.where) + ": \"" + std::string(t.text) + "\"");
+  for (const PlacedText& t : PlacedTexts()) {
+    SCOPED_TRACE(std::string(t.where) + ": \"" + Narrow(t.text) + "\"");
     Cls();
-    DrawTextAt(Text(t.text), float(t.x), float(t.y));
+    DrawTextAt(t.text, float(t.x), float(t.y));
     std::vector<uint8_t> fb = test_support::ReadFramebuffer();
     ASSERT_FALSE(fb.empty());
     int right = -1, lit = 0, outside_line = 0;
@@ -153,7 +171,7 @@ TEST(GameFontDrawn, DrawnTextsStayInTheirRoom) {
     EXPECT_LE(right, t.limit);
     EXPECT_EQ(outside_line, 0);
     // What was drawn is what the glyph images say.
-    EXPECT_EQ(right, InkOf(*font, t.text, t.x, t.y).right);
+    EXPECT_EQ(right, InkOf(*font, Narrow(t.text), t.x, t.y).right);
   }
   UseFont(nullptr);
   CloseGraphics();

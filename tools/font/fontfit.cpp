@@ -4,6 +4,9 @@
 // room each text has. Optionally writes a preview PNG of all texts.
 //
 //   fontfit <font.ttf> [preview.png [glyphs.png]]
+//
+// The texts come from the game's screen layouts; the pictures beside them are
+// read from the gfx/ folder next to the font's data/ folder.
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include <png.h>
@@ -13,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/font/game_texts.h"
+#include "tools/font/placed_texts.h"
 
 namespace {
 
@@ -132,7 +135,13 @@ int main(int argc, char** argv) {
   std::printf("ascender %ld descender %ld height %ld\n", face->size->metrics.ascender >> 6,
               face->size->metrics.descender >> 6, face->size->metrics.height >> 6);
 
-  using game_texts::kPlacedTexts;
+  std::string root = argv[1];
+  for (int up = 0; up < 2; ++up) {
+    const size_t slash = root.find_last_of('/');
+    root = slash == std::string::npos ? std::string(up == 0 ? "." : "..") : root.substr(0, slash);
+  }
+  const std::vector<placed_texts::PlacedText> kPlacedTexts = placed_texts::AllPlacedTexts(root);
+  auto narrow = [](std::u16string_view text) { return std::string(text.begin(), text.end()); };
   const int row_h = 34;
   Canvas canvas(720, int(kPlacedTexts.size()) * row_h + 10);
   int failures = 0;
@@ -146,25 +155,25 @@ int main(int argc, char** argv) {
       canvas.Put(t.x, yy, 60, 160, 60);
       canvas.Put(t.limit, yy, 220, 60, 60);
     }
-    Ink ink = Render(face, t.text, t.x, y, &canvas);
+    const std::string text = narrow(t.text);
+    Ink ink = Render(face, text, t.x, y, &canvas);
     bool ok = ink.right <= t.limit;
     if (!ok) ++failures;
     std::printf("%-4s %-14s x %3d ink %3d..%3d adv %3d limit %3d room %4d  \"%.*s\"\n",
                 ok ? "ok" : "FAIL", std::string(t.where).c_str(), t.x, ink.left, ink.right,
-                ink.advance, t.limit, t.limit - ink.right, int(t.text.size()), t.text.data());
+                ink.advance, t.limit, t.limit - ink.right, int(text.size()), text.data());
     ++row;
   }
   // The digits of the level choices inside their slot marks.
-  for (const char* digits : {"7                  7", "8                  8", "9                  9"}) {
-    std::string s(digits);
+  const int slot_width = placed_texts::PictureSize(root, Pic::Slot).w;
+  for (const auto& level : layout::kLevelRows) {
+    const std::string s = narrow(level.text.text);
     Ink first = Render(face, s.substr(0, 1), 300, 0, nullptr);
     Ink whole = Render(face, s, 300, 0, nullptr);
     Ink second_start = Render(face, s.substr(0, s.size() - 1), 300, 0, nullptr);
     int second_left = 300 + second_start.advance + (first.left - 300);
-    bool ok = first.left >= game_texts::kChooseSlotLeft &&
-              first.right <= game_texts::kChooseSlotLeft + game_texts::kSlotWidth &&
-              second_left >= game_texts::kChooseSlotRight &&
-              whole.right <= game_texts::kChooseSlotRight + game_texts::kSlotWidth;
+    bool ok = first.left >= level.mark_left_x && first.right <= level.mark_left_x + slot_width &&
+              second_left >= level.mark_right_x && whole.right <= level.mark_right_x + slot_width;
     if (!ok) ++failures;
     std::printf("%-4s slots: first %d..%d, second %d..%d\n", ok ? "ok" : "FAIL", first.left,
                 first.right, second_left, whole.right);
