@@ -21,24 +21,29 @@ void LoadLevel() {
 }
 
 int TileFrame(std::u16string_view code) {
-  // Codes in the order of the frames they select.
-  static constexpr std::array<std::u16string_view, 15> kCodes = {
-      u"00", u"01", u"02", u"03", u"04", u"05", u"08", u"10", u"11", u"12", u"13", u"14", u"15", u"06", u"07"};
-  for (size_t f = 0; f < kCodes.size(); ++f)
-    if (code == kCodes[f]) return int(f);
-  return -1;
+  // Every code that shows a tile is two decimal digits, 00 to 15 but 09: the
+  // frame is looked up by the code's number (-1 for no tile).
+  static constexpr std::array<int, 16> kFrameOfCode = {0, 1, 2, 3, 4, 5, 13, 14, 6, -1, 7, 8, 9, 10, 11, 12};
+  if (code.size() != 2 || code[0] < u'0' || code[0] > u'1' || code[1] < u'0' || code[1] > u'9') return -1;
+  const int number = (code[0] - u'0') * 10 + (code[1] - u'0');
+  return number < 16 ? kFrameOfCode[size_t(number)] : -1;
 }
 
 void DrawMaze() {
   if (!G.BgIm) G.BgIm = GameStrip(files::kBackground);
   if (!G.TilesIm) G.TilesIm = GameStrip(files::kTiles);
   FillTiled(G.BgIm, 0, 0, G.BgFrame);
+  // Cells wholly outside the window would be clipped away: they are not sent.
+  const int width = graphics_width(), height = graphics_height();
   for (int r = 0; r < kMazeRows; ++r) {
+    const int y = r * kCellSize - G.ScrollY;
+    if (y + kCellSize <= 0 || y >= height) continue;
     for (int c = 0; c < kMazeColumns; ++c) {
+      const int x = c * kCellSize - G.ScrollX;
+      if (x + kCellSize <= 0 || x >= width) continue;
       const int frame = TileFrame(G.TileMap(c, r));
       if (frame < 0) continue;
-      DrawImageScaled(G.TilesIm, float(c * kCellSize - G.ScrollX), float(r * kCellSize - G.ScrollY), kCellSize,
-                      kCellSize, frame + G.TileOffset);
+      DrawImageScaled(G.TilesIm, float(x), float(y), kCellSize, kCellSize, frame + G.TileOffset);
     }
   }
 }

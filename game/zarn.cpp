@@ -32,5 +32,17 @@ void Zarn::Move() {
 
 bool TouchesPlayer(const ImageRef& image, int x, int y, int frame) {
   const Zarn& player = *G.PlayerObj;
+  // Pixels can only meet where the two frames' rectangles do (the game draws
+  // without handles, rotation or scale): most things lie far from the player,
+  // and their test ends here.
+  const TImage& a = *player.zarni;
+  const TImage& b = *image;
+  if (a.handle_x == 0 && a.handle_y == 0 && b.handle_x == 0 && b.handle_y == 0 && GetDrawRotation() == 0) {
+    float sx = 1, sy = 1;
+    GetDrawScale(sx, sy);
+    const bool apart = int64_t(x) >= int64_t(player.XPl) + a.width || int64_t(x) + b.width <= player.XPl ||
+                       int64_t(y) >= int64_t(player.YPl) + a.height || int64_t(y) + b.height <= player.YPl;
+    if (sx == 1 && sy == 1 && apart) return false;
+  }
   return ImagesOverlap(player.zarni, player.XPl, player.YPl, player.Frame, image, x, y, frame) != 0;
 }
