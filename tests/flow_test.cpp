@@ -2,6 +2,10 @@
 // scripted headless runs (scripts in tests/scripts/).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+
+#include "support/audio_support.h"
 #include "support/game_run.h"
 
 namespace {
@@ -138,13 +142,13 @@ TEST(Flow, ASecondPassSkipsTheStartScreenAndForgetsTheAppliedLevel) {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(Screens(run), Join({Repeat("start", 3), Repeat("menu", 8), Repeat("game", 4), Repeat("results", 4),
                                 Repeat("highscore", 2), Repeat("menu", 5)}));
-  // The game was started from page 0 with the third level applied before.
-  EXPECT_EQ(run.Frame(13)["page"], 0);
+  // The game was started from page 2 with the third level applied before.
+  EXPECT_EQ(run.Frame(13)["page"], 2);
   EXPECT_EQ(run.Frame(13)["level"], 2);
-  // The next pass opens on page 0 again, the first level set, choice 9 kept.
+  // The next pass opens on page 2 again, the first level set, choice 9 kept.
   const Json& reopened = run.Frame(24);
   EXPECT_EQ(reopened["screen"], "menu");
-  EXPECT_EQ(reopened["page"], 0);
+  EXPECT_EQ(reopened["page"], 2);
   EXPECT_EQ(reopened["choice"], 2);
   EXPECT_EQ(reopened["files"], 1);
   EXPECT_EQ(reopened["level"], 0);
@@ -161,6 +165,20 @@ TEST(Flow, ASecondPassSkipsTheStartScreenAndForgetsTheAppliedLevel) {
   EXPECT_EQ(run.Frame(27)["bg"], 2);
 }
 
+TEST(Flow, EscapeEndsTheResultsScreenAndTheHighscoreView) {
+  GameDir dir;
+  const std::string table = dir.Read("data/score.txt");
+  const auto results = RunScriptFile("results_escape.txt", RunOptions::In(dir.Path()));
+  EXPECT_EQ(results.status, 0) << results.err;
+  EXPECT_EQ(results.frames.back()["screen"], "results");
+  EXPECT_EQ(results.frames.back()["f"], 14);
+  EXPECT_EQ(dir.Read("data/score.txt"), table);  // ended without saving
+  const auto highscore = RunScriptFile("highscore_escape.txt", RunOptions::In(dir.Path()));
+  EXPECT_EQ(highscore.status, 0) << highscore.err;
+  EXPECT_EQ(highscore.frames.back()["screen"], "highscore");
+  EXPECT_EQ(highscore.frames.back()["f"], 17);
+}
+
 TEST(Flow, CloseRequestEndsTheResultsScreenAndTheHighscoreView) {
   GameDir dir;
   const auto results = RunScriptFile("results_close.txt", RunOptions::In(dir.Path()));
@@ -171,6 +189,30 @@ TEST(Flow, CloseRequestEndsTheResultsScreenAndTheHighscoreView) {
   EXPECT_EQ(highscore.status, 0) << highscore.err;
   EXPECT_EQ(highscore.frames.back()["screen"], "highscore");
   EXPECT_EQ(highscore.frames.back()["f"], 17);
+}
+
+// The loudest sample of the output between two clock values (ms).
+int Peak(const audio_test::Wav16& wav, int from_ms, int to_ms) {
+  int peak = 0;
+  const size_t first = size_t(int64_t(from_ms) * wav.rate / 1000) * size_t(wav.channels);
+  const size_t last = std::min(wav.values.size(), size_t(int64_t(to_ms) * wav.rate / 1000) * size_t(wav.channels));
+  for (size_t i = first; i < last; ++i) peak = std::max(peak, std::abs(int(wav.values[i])));
+  return peak;
+}
+
+TEST(Flow, MAndNPauseAndResumeTheMusic) {
+  const std::string wav_file = audio_test::TempDir("flow-music") + "/out.wav";
+  RunOptions options;
+  options.extra_args = {"--audio-out", wav_file};
+  const auto run = RunScriptFile("music_pause.txt", options);
+  EXPECT_EQ(run.status, 0) << run.err;
+  const audio_test::Wav16 wav = audio_test::ReadWav16(wav_file);
+  ASSERT_TRUE(wav.error.empty()) << wav.error;
+  // M is taken after frame 30 (480 ms) and N after frame 90 (1440 ms); the click
+  // after each lasts under 0.1 s.
+  EXPECT_GT(Peak(wav, 100, 450), 1000) << "the music plays";
+  EXPECT_EQ(Peak(wav, 700, 1400), 0) << "paused";
+  EXPECT_GT(Peak(wav, 1700, 1900), 1000) << "playing again";
 }
 
 TEST(Flow, TheSameScriptAndClockGiveTheSameTraceAndAnotherClockAnother) {

@@ -63,6 +63,21 @@ def key(d, names):
     d.sync()
 
 
+def contents(w):
+    img = w.get_image(0, 0, WIDTH, HEIGHT, X.ZPixmap, 0xFFFFFFFF)
+    return img.data if isinstance(img.data, bytes) else bytes(img.data)
+
+
+def changes(w, before, timeout=20.0):
+    """Whether the window's contents differ from `before` within the timeout."""
+    end = time.time() + timeout
+    while time.time() < end:
+        if contents(w) != before:
+            return True
+        time.sleep(0.1)
+    return False
+
+
 def drawn(w, timeout=20.0):
     """Whether the window shows something other than black within the timeout
     (loading the game's files takes a while on a busy machine)."""
@@ -125,14 +140,17 @@ def run(d, binary, how):
         if how == "Escape":
             key(d, ["Escape"])
         else:
-            # Start screen to menu, menu to game, then the end.
+            # Start screen to menu, menu to game, then the end. Each request is
+            # sent once the previous one has changed the screen: two requests
+            # pending at once count as one.
             for step in ("start screen", "menu", "game"):
+                before = contents(w)
                 if how == "Alt+F4":
                     key(d, ["Alt_L", "F4"])
                 else:
                     close_button(d, w)
                 if step != "game":
-                    time.sleep(0.5)
+                    check(changes(w, before), f"{how}: a close request in the {step} changes the screen")
                     check(proc.poll() is None, f"{how}: a close request in the {step} does not end the program")
         status = wait_exit(proc)
         check(status == 0, f"{how}: program ends with status 0 (got {status})")
