@@ -67,7 +67,9 @@ void PowerUps::DrawSlots() {
     if (slot(s, 0) == 0) continue;
     const layout::SlotPlace& place = layout::kSlotPlaces[s - 1];
     const int remaining = kPowerUpSeconds - MillisBetween(slot(s, 3), ElapsedMillis()) / 1000;
-    DrawTextAt(String(layout::kCountdownLead) + IntText(remaining), float(place.count_x), float(place.count_y));
+    String countdown(layout::kCountdownLead);
+    countdown += IntText(remaining);
+    DrawTextAt(countdown, float(place.count_x), float(place.count_y));
     // A fresh reading of the clock decides whether the power-up has run out.
     if (kPowerUpSeconds - MillisBetween(slot(s, 3), ElapsedMillis()) / 1000 > 0) continue;
     *shown[s - 1] = empty;
