@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -9,6 +12,7 @@
 #include <vector>
 
 #include "media/text/streams.h"
+#include "support/child_process.h"
 
 namespace fs = std::filesystem;
 
@@ -255,6 +259,159 @@ TEST_F(StreamFiles, LineWithoutEndSpanningMegabytes) {
   EXPECT_EQ(line.size(), big.size() - 1);
   EXPECT_EQ(line.find(u'\r'), String::npos);
   EXPECT_EQ(Eof(s), 1);
+}
+
+TEST_F(StreamFiles, FileTypeTellsNothingFileAndFolderApart) {
+  WriteRaw("file.txt", "x");
+  fs::create_directories(dir_ / "folder");
+  EXPECT_EQ(FileType(TextPath("missing.txt")), 0);
+  EXPECT_EQ(FileType(TextPath("file.txt")), 1);
+  EXPECT_EQ(FileType(TextPath("folder")), 2);
+  EXPECT_EQ(FileType(TextFromUtf8(PathOf("folder") + "\\..\\file.txt")), 1);
+  EXPECT_EQ(FileType(u""), 0);
+}
+
+namespace {
+
+// The files in a folder, by name.
+std::vector<std::string> FolderList(const fs::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace
+
+TEST_F(StreamFiles, ReplaceFileLinesCreatesOrReplacesWithCrLfLines) {
+  std::string error;
+  const std::vector<String> lines = {u"first", u"", String(u"caf") + char16_t(233)};
+  ASSERT_TRUE(ReplaceFileLines(TextPath("new.txt"), lines, error)) << error;
+  EXPECT_EQ(ReadRaw("new.txt"), "first\r\n\r\ncaf\xE9\r\n");
+
+  // The old file's permissions carry over; nothing else is left in the folder.
+  WriteRaw("old.txt", "old table\n");
+  fs::permissions(PathOf("old.txt"), fs::perms(0640));
+  const std::vector<String> two = {u"a", u"b"};
+  ASSERT_TRUE(ReplaceFileLines(TextFromUtf8(PathOf("old.txt")), two, error)) << error;
+  EXPECT_EQ(ReadRaw("old.txt"), "a\r\nb\r\n");
+  EXPECT_EQ(fs::status(PathOf("old.txt")).permissions(), fs::perms(0640));
+  EXPECT_EQ(FolderList(dir_), (std::vector<std::string>{"new.txt", "old.txt"}));
+
+  // No lines make an empty file.
+  ASSERT_TRUE(ReplaceFileLines(TextPath("old.txt"), {}, error)) << error;
+  EXPECT_EQ(ReadRaw("old.txt"), "");
+
+  // A link keeps leading to the file, which gets the new lines.
+  fs::create_directories(dir_ / "real");
+  WriteRaw("real/table.txt", "before\n");
+  fs::create_symlink(dir_ / "real" / "table.txt", dir_ / "link.txt");
+  ASSERT_TRUE(ReplaceFileLines(TextPath("link.txt"), two, error)) << error;
+  EXPECT_TRUE(fs::is_symlink(dir_ / "link.txt"));
+  EXPECT_EQ(ReadRaw("real/table.txt"), "a\r\nb\r\n");
+  EXPECT_EQ(FolderList(dir_ / "real"), std::vector<std::string>{"table.txt"});
+}
+
+TEST_F(StreamFiles, ReplaceFileLinesLeavesTheOldFileWhenItMayNotReplaceIt) {
+  const std::vector<String> lines = {u"new"};
+  std::string error;
+
+  // Marked read-only: refused even for the superuser, who could write it.
+  WriteRaw("locked.txt", "keep me\n");
+  fs::permissions(PathOf("locked.txt"), fs::perms(0444));
+  EXPECT_FALSE(ReplaceFileLines(TextPath("locked.txt"), lines, error));
+  EXPECT_NE(error.find("read-only"), std::string::npos) << error;
+  EXPECT_EQ(ReadRaw("locked.txt"), "keep me\n");
+
+  // A folder at the path, and a folder that does not exist.
+  fs::create_directories(dir_ / "folder");
+  error.clear();
+  EXPECT_FALSE(ReplaceFileLines(TextPath("folder"), lines, error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_TRUE(fs::is_directory(dir_ / "folder"));
+  error.clear();
+  EXPECT_FALSE(ReplaceFileLines(TextPath("no/such/folder/x.txt"), lines, error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(FolderList(dir_), (std::vector<std::string>{"folder", "locked.txt"}));
+
+  // A folder no new file can be made in, the file itself writable: run as an
+  // ordinary user, since the superuser may write into any folder.
+  fs::create_directories(dir_ / "ro");
+  WriteRaw("ro/table.txt", "old\n");
+  fs::permissions(PathOf("ro/table.txt"), fs::perms(0666));
+  fs::permissions(dir_ / "ro", fs::perms(0555));
+  const std::string err_file = PathOf("stderr.txt");
+  const String ro_path = TextPath("ro/table.txt");
+  const int status = test_support::RunInChild(
+      [&] {
+        std::string why;
+        if (ReplaceFileLines(ro_path, lines, why)) return 1;
+        std::fprintf(stderr, "%s", why.c_str());
+        return 0;
+      },
+      true, err_file);
+  fs::permissions(dir_ / "ro", fs::perms(0755));
+  EXPECT_EQ(status, 0) << "the replace succeeded in a read-only folder";
+  EXPECT_NE(ReadRaw("stderr.txt"), "");
+  EXPECT_EQ(ReadRaw("ro/table.txt"), "old\n");
+  EXPECT_EQ(FolderList(dir_ / "ro"), std::vector<std::string>{"table.txt"});
+}
+
+namespace {
+
+constexpr int kGenerationLines = 22;
+
+// The lines of generation g: each names its generation and place, and is long
+// enough that a file of them takes many writes.
+std::vector<String> Generation(int g) {
+  std::vector<String> lines;
+  for (int i = 0; i < kGenerationLines; ++i)
+    lines.push_back(TextFromUtf8("g=" + std::to_string(g) + " line=" + std::to_string(i) + " ") +
+                    String(3000, u'a' + char16_t(i)));
+  return lines;
+}
+
+// The generation the bytes hold when they are exactly one whole generation's
+// file; -1 otherwise.
+int WholeGeneration(const std::string& bytes) {
+  const int g = std::atoi(bytes.c_str() + std::min<size_t>(2, bytes.size()));
+  if (bytes.rfind("g=", 0) != 0) return -1;
+  std::string expected;
+  for (const String& line : Generation(g)) expected += TextToBytes(line) + "\r\n";
+  return bytes == expected ? g : -1;
+}
+
+}  // namespace
+
+// A process killed at any moment of a replace leaves the old file or the new one,
+// whole: a child replaces the file again and again, each time with the next
+// generation, until it is killed at a random moment.
+TEST_F(StreamFiles, KilledWhileReplacingLeavesTheOldOrTheNewFileWhole) {
+  const String path = TextPath("table.txt");
+  std::string error;
+  ASSERT_TRUE(ReplaceFileLines(path, Generation(0), error)) << error;
+  // Kills are spread over about two replaces, so that they land in every step.
+  const long long replace_us = test_support::MicrosPerCall([&] { ReplaceFileLines(path, Generation(0), error); }, 5);
+  const unsigned spread_us = unsigned(std::max(replace_us * 2, 1000LL));
+  std::mt19937 rng(13);
+  int last = 0, left_behind = 0;
+  for (int round = 0; round < 40; ++round) {
+    const int first = last + 1;
+    const bool killed = test_support::KillWhileRepeating(
+        [&](int n) {
+          std::string why;
+          return ReplaceFileLines(path, Generation(first + n), why);
+        },
+        unsigned(rng() % spread_us));
+    ASSERT_TRUE(killed) << "round " << round << ": the child's replaces failed";
+    const int g = WholeGeneration(ReadRaw("table.txt"));
+    ASSERT_GE(g, first) << "round " << round << ": the file is not one whole generation";
+    last = g;
+    // New files of killed replaces stay behind; they never stand in for the table.
+    left_behind = int(FolderList(dir_).size()) - 1;
+  }
+  std::printf("40 kills within %u us, %d generations written, %d unfinished new files left beside the table\n",
+              spread_us, last, left_behind);
 }
 
 TEST(MemoryStream, ReadsWritesAndGrows) {

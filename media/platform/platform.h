@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -130,5 +131,30 @@ void RunExitHooks();
 std::string ExecutablePath();
 std::string CurrentDirectory();
 bool ChangeDirectory(const std::string& path);
+
+// Files, as far as the stream layer's safe replacing of a file needs the system.
+// Paths are native (UTF-8, forward slashes). Failures come back as the system's
+// reason in `error`.
+enum class PathKind { Absent, File, Folder };
+// What stands at the path (Absent also when it cannot be looked at).
+PathKind KindOfPath(const std::string& path);
+// The path a write should go to: the file a symbolic link leads to, else the path.
+std::string WriteTarget(const std::string& path);
+// Why the existing file at the path must not be replaced: it is marked read-only
+// (no write permission for anyone) or this user may not write it. Empty when it
+// may be replaced or does not exist.
+std::string ReplaceRefusal(const std::string& path);
+// A new, empty file with a name of its own beside `path` (path + ".new-" and six
+// characters), open for writing, with the permissions of the file at `path` when
+// there is one. Null when it cannot be made.
+std::FILE* CreateFileBeside(const std::string& path, std::string& created, std::string& error);
+// Flushes the C library's buffer and has the system write the file's data to the
+// disk.
+bool SyncFile(std::FILE* file, std::string& error);
+// Renames `from` over `to` in one step, then has the system write the folder
+// holding them to the disk so the rename survives a power loss (a folder that
+// cannot be synced does not fail the rename).
+bool RenameOver(const std::string& from, const std::string& to, std::string& error);
+void RemoveFile(const std::string& path);
 
 }  // namespace platform

@@ -1,8 +1,11 @@
 #include "media/text/streams.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstring>
+
+#include "media/platform/platform.h"
 
 namespace {
 
@@ -23,6 +26,16 @@ class LineBuilder {
  private:
   String _bytes;
 };
+
+// The native form of a path: slashes for backslashes, UTF-8; empty for a path the
+// system cannot take.
+std::string NativePath(std::u16string_view path) {
+  String slashed(path);
+  std::replace(slashed.begin(), slashed.end(), u'\\', u'/');
+  std::string native = TextToUtf8(slashed);
+  if (native.find('\0') != std::string::npos) native.clear();
+  return native;
+}
 
 // How many of count bytes fit before a 32-bit position would overflow.
 int ClampToPositionLimit(int32_t pos, int count) {
@@ -263,10 +276,8 @@ std::shared_ptr<TCStream> TCStream::OpenFile(std::u16string_view path, bool read
     cmode = "wb";
     mode = MODE_WRITE;
   }
-  String slashed(path);
-  std::replace(slashed.begin(), slashed.end(), u'\\', u'/');
-  const std::string native = TextToUtf8(slashed);
-  if (native.empty() || native.find('\0') != std::string::npos) return nullptr;
+  const std::string native = NativePath(path);
+  if (native.empty()) return nullptr;
   std::FILE* cstream = std::fopen(native.c_str(), cmode);
   if (cstream != nullptr && mode == MODE_READ) {
     // The C library opens a folder for reading on some file systems, as a file
@@ -373,6 +384,55 @@ void CloseTextFile(const StreamRef& stream) { Require(stream, "CloseTextFile").C
 void CloseStream(const StreamRef& stream) { Require(stream, "CloseStream").Close(); }
 
 String LastFailedOpen() { return g_last_failed_open; }
+
+int FileType(std::u16string_view path) {
+  const std::string native = NativePath(path);
+  if (native.empty()) return 0;
+  switch (platform::KindOfPath(native)) {
+    case platform::PathKind::Absent: return 0;
+    case platform::PathKind::File: return 1;
+    case platform::PathKind::Folder: return 2;
+  }
+  return 0;
+}
+
+bool ReplaceFileLines(std::u16string_view path, std::span<const String> lines, std::string& error) {
+  std::string target = NativePath(path);
+  if (target.empty()) {
+    error = "not a usable file name";
+    return false;
+  }
+  target = platform::WriteTarget(target);
+  if (platform::KindOfPath(target) == platform::PathKind::Folder) {
+    error = "it is a folder";
+    return false;
+  }
+  error = platform::ReplaceRefusal(target);
+  if (!error.empty()) return false;
+  std::string created;
+  std::FILE* file = platform::CreateFileBeside(target, created, error);
+  if (!file) return false;
+  std::shared_ptr<TCStream> stream = TCStream::CreateWithCStream(file, TCStream::MODE_WRITE);
+  if (!stream) {
+    error = "the new file could not be written";
+    platform::RemoveFile(created);
+    return false;
+  }
+  bool written = true;
+  errno = 0;
+  for (const String& line : lines) {
+    if (stream->WriteLine(line) != 1) {
+      error = errno ? std::strerror(errno) : "the new file could not be written in full";
+      written = false;
+      break;
+    }
+  }
+  if (written) written = platform::SyncFile(file, error);
+  stream->Close();
+  if (written) written = platform::RenameOver(created, target, error);
+  if (!written) platform::RemoveFile(created);
+  return written;
+}
 
 std::vector<uint8_t> ReadAllBytes(TStream& stream) {
   std::vector<uint8_t> bytes;

@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -186,6 +187,21 @@ void CloseStream(const StreamRef& stream);
 // The url of the last open that returned null (empty if none failed yet), so an
 // error about a null stream can say which file was missing.
 String LastFailedOpen();
+
+// What stands at a file path (backslashes as slashes): 0 nothing (or nothing that
+// can be looked at), 1 a file, 2 a folder.
+int FileType(std::u16string_view path);
+
+// Replaces the file at `path` with one holding the lines, each written as
+// WriteLine writes it (ending in CR LF). At every moment the path holds either the
+// old file whole or the new one whole, whenever the program is stopped: the lines
+// go into a new file beside the old one, which is flushed and synced to the disk
+// and then renamed over the path, and the folder is synced. A symbolic link at the
+// path keeps leading to the replaced file. Nothing is replaced when the file is
+// marked read-only or may not be written by this user, is a folder, or anything
+// fails on the way; the new file is then removed, the old one is left as it was,
+// and `error` says why. Returns true when the file was replaced (or created).
+bool ReplaceFileLines(std::u16string_view path, std::span<const String> lines, std::string& error);
 
 // Everything from the current position to the end. Throws TStreamReadException
 // when the stream holds more than fits a 32-bit size.
