@@ -51,6 +51,9 @@ enum class Value {
   Counter4,
   Counter5,
   TimeLeft,
+  Doubled3,  // twice the delivered counters, as the results page counts them
+  Doubled4,
+  Doubled5,
 };
 
 // One thing drawn: a picture (frame 0), a fixed text, or a value. For a value the
@@ -221,5 +224,42 @@ struct SlotPlace {
 inline constexpr std::array kSlotPlaces = {SlotPlace{20, 50, 50, 45}, SlotPlace{20, 90, 50, 85}};
 inline constexpr std::u16string_view kCountdownLead = u" ";
 inline constexpr std::u16string_view kWidestCountdown = u" 30";
+
+// The results page, drawn over the menu map and the end picture: per colour a row
+// of carried diamonds counted once and a row of delivered ones counted twice
+// (panel, diamond, count, factor, product), then the panels of the score line and
+// of the name.
+inline constexpr std::array kResultsRows = {
+    Image(Pic::Panel, 40, 40),   Image(Pic::Diamond0, 130, 50),    Number(Value::Counter0, u"888", 80, 45),
+    Text(u"X 1 =", 160, 45),     Number(Value::Counter0, u"888", 220, 45),
+    Image(Pic::Panel, 120, 80),  Image(Pic::Delivered0, 210, 90),  Number(Value::Counter3, u"888", 160, 85),
+    Text(u"X 2 =", 240, 85),     Number(Value::Doubled3, u"1776", 300, 85),
+    Image(Pic::Panel, 40, 150),  Image(Pic::Diamond1, 130, 160),   Number(Value::Counter1, u"888", 80, 155),
+    Text(u"X 1 =", 160, 155),    Number(Value::Counter1, u"888", 220, 155),
+    Image(Pic::Panel, 120, 190), Image(Pic::Delivered1, 210, 200), Number(Value::Counter4, u"888", 160, 195),
+    Text(u"X 2 =", 240, 195),    Number(Value::Doubled4, u"1776", 300, 195),
+    Image(Pic::Panel, 40, 260),  Image(Pic::Diamond2, 130, 270),   Number(Value::Counter2, u"888", 80, 265),
+    Text(u"X 1 =", 160, 265),    Number(Value::Counter2, u"888", 220, 265),
+    Image(Pic::Panel, 120, 300), Image(Pic::Delivered2, 210, 310), Number(Value::Counter5, u"888", 160, 305),
+    Text(u"X 2 =", 240, 305),    Number(Value::Doubled5, u"1776", 300, 305),
+    Image(Pic::Panel, 120, 380), Image(Pic::Panel, 120, 440)};
+// In black on the panels: the score between arrows, and the name's label.
+inline constexpr std::u16string_view kScoreBefore = u">>>>>  ";
+inline constexpr std::u16string_view kScoreAfter = u"  <<<<<";
+inline constexpr Item kScoreLine = Text(u">>>>>  88888  <<<<<", 180, 385);  // the widest score line
+inline constexpr Item kNameLabel = Text(u" Name: ", 160, 445);
+// The name being typed (ten of the widest characters it may hold, for
+// measuring), and its cursor: a bar 2 x 15 at the end of the name.
+inline constexpr Item kName = Text(u"WWWWWWWWWW", 220, 445);
+inline constexpr int kCursorY = 455, kCursorWidth = 2, kCursorHeight = 15;
+inline constexpr std::array kResultsKeys = {Text(u"Space - Highscore", 500, 460), Text(u"Escape - End", 500, 480)};
+
+// The highscore view: its title on a panel, then ten rows of score and name,
+// 30 pixels apart, then the keys.
+inline constexpr std::array kHighscoreTitle = {Image(Pic::Panel, 110, 35), Text(u"Highscore", 200, 40)};
+inline constexpr Item kTableScore = Text(u"88888", 160, 80);  // row 0; the widest score
+inline constexpr Item kTableName = Text(u"WWWWWWWWWW", 240, 80);
+inline constexpr int kTableRowStep = 30;
+inline constexpr std::array kHighscoreKeys = {Text(u"Enter - Menu", 500, 460), Text(u"Escape - End", 500, 480)};
 
 }  // namespace layout

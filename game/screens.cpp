@@ -19,6 +19,9 @@ int ValueOf(Value value) {
     case Value::Counter4: return G.Counters[4];
     case Value::Counter5: return G.Counters[5];
     case Value::TimeLeft: return G.TimeLeft;
+    case Value::Doubled3: return 2 * G.Counters[3];
+    case Value::Doubled4: return 2 * G.Counters[4];
+    case Value::Doubled5: return 2 * G.Counters[5];
   }
   return 0;
 }
