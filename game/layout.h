@@ -225,6 +225,9 @@ inline constexpr std::array kSlotPlaces = {SlotPlace{20, 50, 50, 45}, SlotPlace{
 inline constexpr std::u16string_view kCountdownLead = u" ";
 inline constexpr std::u16string_view kWidestCountdown = u" 30";
 
+// The picture on the right of the results page and the highscore view.
+inline constexpr Item kEndPicture = Image(Pic::End, 403, 0);
+
 // The results page, drawn over the menu map and the end picture: per colour a row
 // of carried diamonds counted once and a row of delivered ones counted twice
 // (panel, diamond, count, factor, product), then the panels of the score line and

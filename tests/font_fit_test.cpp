@@ -143,6 +143,17 @@ TEST_F(GameFont, LevelDigitsLandInTheirSlotMarks) {
   }
 }
 
+// The names measured on the results page and the highscore view are ten of the
+// widest character a name may hold (codes 64 to 123), so every name fits.
+TEST_F(GameFont, NameSamplesAreTheWidestNames) {
+  int widest = 0;
+  for (int code = 64; code <= 123; ++code) widest = std::max(widest, font_->Measure(CharText(code)));
+  for (const Item& name : {layout::kName, layout::kTableName}) {
+    EXPECT_EQ(name.text.size(), 10u);
+    EXPECT_EQ(font_->Measure(name.text), 10 * widest) << Narrow(name.text);
+  }
+}
+
 // The same texts drawn by DrawTextAt on the headless renderer: no pixel of a
 // text lands at or beyond its limit, or outside its line.
 TEST(GameFontDrawn, DrawnTextsStayInTheirRoom) {

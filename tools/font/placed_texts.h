@@ -106,6 +106,18 @@ inline std::vector<PlacedText> AllPlacedTexts(const std::string& root) {
     for (const auto& other : layout::kSlotPlaces) screen.push_back(Image(Pic::Slot, other.x, other.y));
     add(screen, countdown, "power-up slot");
   }
+  // The results page and the highscore view, over the end picture.
+  const Item end[] = {layout::kEndPicture};
+  const Item results_texts[] = {layout::kScoreLine, layout::kNameLabel, layout::kName};
+  const auto results = screen_of({end, layout::kResultsRows, results_texts, layout::kResultsKeys});
+  add(results, layout::kResultsRows, "results");
+  add(results, results_texts, "results");
+  add(results, layout::kResultsKeys, "results");
+  const Item table_row[] = {layout::kTableScore, layout::kTableName};
+  const auto highscore = screen_of({end, layout::kHighscoreTitle, table_row, layout::kHighscoreKeys});
+  add(highscore, layout::kHighscoreTitle, "highscore");
+  add(highscore, table_row, "highscore");
+  add(highscore, layout::kHighscoreKeys, "highscore");
   return out;
 }
 
