@@ -635,22 +635,36 @@ TEST_F(TextDrawing, ScaledOrUnsmoothedTextMatchesTheGlyphsOwnImages) {
 
 TEST_F(TextDrawing, GlyphsDrawnFromTheAtlasMatchTheirOwnImages) {
   // A font at a size whose glyphs overflow the atlas after a few lines: the rest
-  // are drawn from their own images. Either way the pixels are the same.
+  // are drawn from their own images. Either way the pixels are the same, also
+  // under a virtual resolution (drawing units that are not window pixels, text
+  // shrunk or enlarged) and at positions between pixels.
   for (int size : {30, 120}) {
     FontRef packed = LoadFontImage(kDejaVu, size, kFontSmooth);
     FontRef single = LoadFontImage(kDejaVu, size, kFontSmooth);
     ASSERT_TRUE(packed && single);
     single->_packed = false;
     const std::u16string lines[] = {u"ABCDEFG", u"HIJKLMN", u"OPQRSTU", u"VWXYZ@&", u"abcdefg", u"hijklmn"};
-    auto draw = [&](const FontRef& font) {
+    // Virtual size `units` times the window's, the text at (x, line top) in window pixels.
+    auto draw = [&](const FontRef& font, float units, float x) {
       Cls();
       UseFont(font);
-      for (int i = 0; i < 6; ++i) DrawTextAt(lines[i], 3, static_cast<float>(i * size * 3 / 4));
-      return Lit();
+      SetVirtualSize(700 * units, 540 * units);
+      for (int i = 0; i < 6; ++i) DrawTextAt(lines[i], x * units, static_cast<float>(i * size * 3 / 4) * units);
+      SetVirtualSize(700, 540);
+      return test_support::ReadFramebuffer();
     };
-    auto from_atlas = draw(packed);
-    EXPECT_EQ(draw(single), from_atlas) << "size " << size;
-    EXPECT_GT(from_atlas.size(), 1000u);
+    for (const auto& [units, x] : {std::pair{1.0f, 3.0f}, {1.0f, 3.25f}, {1.5f, 3.0f}, {2.0f, 3.0f}, {4.0f, 3.0f},
+                                   {1 / 1.5f, 3.0f}, {0.5f, 3.0f}}) {
+      const auto from_atlas = draw(packed, units, x);
+      const auto from_glyphs = draw(single, units, x);
+      int lit = 0, differing = 0;
+      for (size_t i = 0; i + 3 < from_atlas.size() && i + 3 < from_glyphs.size(); i += 4) {
+        lit += from_glyphs[i] != 0;
+        differing += !std::equal(&from_atlas[i], &from_atlas[i] + 3, &from_glyphs[i]);  // colour only
+      }
+      EXPECT_EQ(differing, 0) << "size " << size << ", virtual size x" << units << ", at x " << x;
+      EXPECT_GT(lit, units > 1 ? 100 : 1000);
+    }
     int in_atlas = 0, outside = 0;
     for (const auto& line : lines) {
       for (char16_t ch : line) (packed->LoadGlyph(packed->CharToGlyph(ch))->_atlas_x >= 0 ? in_atlas : outside)++;

@@ -37,6 +37,14 @@ FontRef MakeBuiltinFont() {
   return font;
 }
 
+// True when drawing units are window pixels: the virtual resolution is the
+// graphics' own size.
+bool UnitsArePixels() {
+  const TPlanoGraphics* g = CurrentPlanoGraphics();
+  return g != nullptr && g->vres_width == static_cast<float>(g->g_width) &&
+         g->vres_height == static_cast<float>(g->g_height);
+}
+
 }  // namespace
 
 GlyphAtlas::GlyphAtlas(int image_flags) {
@@ -110,11 +118,15 @@ void TImageFont::Draw(std::u16string_view text, float x, float y, float ix, floa
   // Make the line's new glyphs first, so that adding them to the atlas remakes its
   // texture once, not once per glyph.
   for (char16_t ch : text) LoadGlyph(CharToGlyph(ch));
-  // The atlas gives the same pixels as the glyphs' own images only for filtered
-  // glyphs drawn unscaled: scaling down mixes in mipmap levels built across cell
-  // borders, and unfiltered sampling rounds differently at cell edges.
-  const bool atlas_exact = (_imageFlags & FILTEREDIMAGE) != 0 && ix == 1 && jy == 1 && iy == 0 && jx == 0;
-  TImageFrame* atlas = (_packed && _atlas && atlas_exact) ? _atlas->image->Frame(0) : nullptr;
+  // The atlas gives the same pixels as the glyphs' own images only where a glyph
+  // is drawn one texel per window pixel: unscaled and unturned, with drawing
+  // units that are window pixels (no other virtual resolution), at a whole pixel.
+  // Then every sample falls on a texel centre and reads that texel alone. Scaled,
+  // other samples mix in neighbouring texels, which differ at cell edges, and
+  // mipmap levels built across cell borders.
+  TImageFrame* atlas = (_packed && _atlas && ix == 1 && jy == 1 && iy == 0 && jx == 0 && UnitsArePixels())
+                           ? _atlas->image->Frame(0)
+                           : nullptr;
   for (char16_t ch : text) {
     const int g = CharToGlyph(ch);
     if (g < 0) continue;
@@ -126,7 +138,7 @@ void TImageFont::Draw(std::u16string_view text, float x, float y, float ix, floa
       const auto gx = static_cast<float>(glyph->_x);
       const auto gy = static_cast<float>(glyph->_y);
       const float tx = x + gx * ix + gy * iy, ty = y + gx * jx + gy * jy;
-      if (atlas != nullptr && glyph->_atlas_x >= 0) {
+      if (atlas != nullptr && glyph->_atlas_x >= 0 && std::floor(tx) == tx && std::floor(ty) == ty) {
         atlas->Draw(0, 0, w, h, tx, ty, static_cast<float>(glyph->_atlas_x), static_cast<float>(glyph->_atlas_y), w, h);
       } else if (TImageFrame* frame = glyph->_image->Frame(0)) {
         frame->Draw(0, 0, w, h, tx, ty, 0, 0, w, h);

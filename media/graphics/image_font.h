@@ -23,9 +23,11 @@ class ImageGlyph {
 // The glyph images of one font packed side by side into a single image, so that a
 // line of text draws from one texture. Switching textures between quads is what
 // text drawing would otherwise spend most of its time on (with a software renderer
-// several times the cost of the quads themselves). Drawing a glyph from its atlas
-// cell gives the same pixels as drawing its own image: the cell holds the same
-// pixels, at the same scale, and cells are kept one transparent pixel apart.
+// several times the cost of the quads themselves). A glyph drawn one texel per
+// window pixel (unscaled, unturned, no virtual resolution, at a whole pixel) from
+// its atlas cell gives the same pixels as drawing its own image: the cell holds
+// the same pixels, and cells are kept one transparent pixel apart. Elsewhere the
+// glyph is drawn from its own image.
 class GlyphAtlas {
  public:
   static constexpr int kSide = 512;
