@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "media/graphics/graphics.h"
 
@@ -47,6 +48,8 @@ class TGLPlanoDriver : public TPlanoDriver {
   void Flip(int sync) override;
 
   std::shared_ptr<TImageFrame> CreateFrameFromPixmap(TPixmap& pixmap, int flags) override;
+  // A frame of a many-frame image also takes its cell in the image's sheet.
+  std::shared_ptr<TImageFrame> CreateImageFrame(TImage& image, int index) override;
   void SetBlend(int mode) override;
   void SetAlpha(float alpha) override;
   void SetColor(int red, int green, int blue) override;
@@ -77,6 +80,33 @@ class TGLPlanoDriver : public TPlanoDriver {
   void BindTexture(unsigned name);
   unsigned BoundTexture() const { return bound_texture_; }
 
+  // Quads are collected and sent to GL in batches: consecutive quads with the
+  // same texture go out in one draw call when the texture or a piece of GL state
+  // changes, or before anything clears, reads or presents the surface. Each quad
+  // takes the current colour and alpha. `xy` holds the four corners in screen
+  // units, `st` their texture coordinates (unused for texture 0, which draws
+  // untextured). Quads wholly outside the clip rectangle are dropped.
+  void AddQuad(unsigned texture, const float xy[8], const float st[8]);
+  // Sends the collected quads.
+  void Flush();
+  // With batching off every quad is sent on its own, drawn from its frame's own
+  // texture with that texture's filtering, and none is dropped: the plain path,
+  // which the batched one matches pixel for pixel. On by default.
+  void SetQuadBatching(bool on);
+  bool QuadBatching() const { return batching_; }
+  // Quads and draw calls sent to GL so far.
+  uint64_t QuadsSent() const { return quads_sent_; }
+  uint64_t DrawCalls() const { return draw_calls_; }
+  // True when the quad (corners as for AddQuad) covers whole window pixels one
+  // to one: identity transform, screen units equal to window pixels, corners on
+  // whole pixels, and its size sw x sh.
+  bool PixelForPixel(const float xy[8], float sw, float sh) const;
+  // Sets the filtering of texture `name` to nearest (for quads drawn one texel
+  // per pixel, where it samples exactly what linear filtering samples) or back to
+  // its own (mag, min); `nearest_now` records which it has. A change first sends
+  // the collected quads, which are to be drawn with the filtering they had.
+  void SetNearest(unsigned name, bool& nearest_now, bool nearest, int mag, int min);
+
   // Maps a shape point to the screen with the current matrix and offset.
   float ScreenX(float x, float y, float tx) const { return x * ix + y * iy + tx; }
   float ScreenY(float x, float y, float ty) const { return x * jx + y * jy + ty; }
@@ -88,12 +118,25 @@ class TGLPlanoDriver : public TPlanoDriver {
  private:
   void ResetContext(int width, int height);
   void SendColor();
+  void DropQuads();
+  // Readies GL for a primitive drawn at once (points, lines, polygons).
+  void BeginImmediate();
 
   TGLGraphics* current_ = nullptr;
   bool gl_ = false;
   int active_blend_ = 0;  // 0: unknown, sent on next SetBlend
   unsigned bound_texture_ = 0;
   bool texturing_ = false;
+
+  // The batch: texture, corners, texture coordinates and colours (as floats, the
+  // values GL makes of the byte colour).
+  bool batching_ = true;
+  unsigned batch_texture_ = 0;
+  std::vector<float> batch_xy_, batch_st_, batch_rgba_;
+  uint64_t quads_sent_ = 0, draw_calls_ = 0;
+  // Window pixels per screen unit, and the clip rectangle in window pixels.
+  float unit_x_ = 1.0f, unit_y_ = 1.0f;
+  float clip_x0_ = 0, clip_y0_ = 0, clip_x1_ = 0, clip_y1_ = 0;
 };
 
 // The one OpenGL driver (name "OpenGL").

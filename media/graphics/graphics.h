@@ -8,6 +8,7 @@
 #include <vector>
 
 class TPixmap;      // a pixel map (images)
+class TImage;       // an image (images)
 class TImageFrame;  // a GPU copy of one image frame (images)
 class TImageFont;   // an image font (fonts)
 class TGraphicsDriver;
@@ -53,6 +54,10 @@ class TGraphicsDriver {
 class TPlanoDriver : public TGraphicsDriver {
  public:
   virtual std::shared_ptr<TImageFrame> CreateFrameFromPixmap(TPixmap& pixmap, int flags) = 0;
+  // The GPU frame of frame `index` of an image, from its pixel map and the
+  // image's flags: CreateFrameFromPixmap, unless the driver keeps the frames of
+  // one image together.
+  virtual std::shared_ptr<TImageFrame> CreateImageFrame(TImage& image, int index);
   virtual void SetBlend(int mode) = 0;
   virtual void SetAlpha(float alpha) = 0;
   virtual void SetColor(int red, int green, int blue) = 0;

@@ -51,12 +51,15 @@ TImageFrame* TImage::Frame(int index) {
     frames[i].reset();
     seqs[i] = 0;
     if (TPlanoDriver* driver = CurrentPlanoDriver()) {
-      PixmapPtr map = Lock(index, true, false);
-      frames[i] = driver->CreateFrameFromPixmap(*map, flags);
+      frames[i] = driver->CreateImageFrame(*this, index);
       if (frames[i]) seqs[i] = graphics_epoch;
     }
   }
   return frames[i].get();
+}
+
+std::shared_ptr<TImageFrame> TPlanoDriver::CreateImageFrame(TImage& image, int index) {
+  return CreateFrameFromPixmap(*image.Lock(index, true, false), image.flags);
 }
 
 PixmapPtr TImage::Lock(int index, bool /*read*/, bool write) {

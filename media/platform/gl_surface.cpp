@@ -12,10 +12,13 @@
 #include <cstring>
 #include <vector>
 
+#include "media/platform/platform.h"
+
 namespace platform {
 
 bool ReadGlPixels(int x, int y, int w, int h, int surface_w, int surface_h, uint8_t* rgba) {
   if (w <= 0 || h <= 0 || x < 0 || y < 0 || x > surface_w - w || y > surface_h - h) return false;
+  FlushPendingDrawing();
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glPixelStorei(GL_PACK_ROW_LENGTH, 0);
   // GL rows run bottom-up; read them straight into place, then reverse.

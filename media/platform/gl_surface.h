@@ -10,8 +10,9 @@
 namespace platform {
 
 // Reads a rectangle (top-left origin) of the current GL read buffer of a
-// surface_w x surface_h surface into rgba, top row first. False when the
-// rectangle is empty or leaves the surface.
+// surface_w x surface_h surface into rgba, top row first, after the drawing
+// held back in batches is sent. False when the rectangle is empty or leaves the
+// surface.
 bool ReadGlPixels(int x, int y, int w, int h, int surface_w, int surface_h, uint8_t* rgba);
 
 class OffscreenGL {

@@ -49,6 +49,7 @@ void HeadlessBackend::CloseWindow() {
 void HeadlessBackend::Present(int swap_interval) {
   (void)swap_interval;  // nothing waits for a display here
   if (!window_open_) return;
+  FlushPendingDrawing();
   gl_.Finish();
   WriteShots();
   ++frames_;

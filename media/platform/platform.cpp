@@ -36,6 +36,18 @@ void Install(std::unique_ptr<Backend> backend) {
   slot = std::move(backend);
 }
 
+namespace {
+
+void (*pending_drawing_flush)() = nullptr;
+
+}  // namespace
+
+void SetPendingDrawingFlush(void (*flush)()) { pending_drawing_flush = flush; }
+
+void FlushPendingDrawing() {
+  if (pending_drawing_flush != nullptr) pending_drawing_flush();
+}
+
 void AddExitHook(std::function<void()> hook) {
   static bool registered = false;
   if (!registered) {

@@ -120,6 +120,12 @@ struct HeadlessOptions {
 };
 std::unique_ptr<Backend> CreateHeadlessBackend(const HeadlessOptions& options);
 
+// The graphics layer may hold drawing back to send it to GL in batches. It
+// registers how to send what it holds; the backends call FlushPendingDrawing
+// before they read or present the drawing surface, so what was drawn is there.
+void SetPendingDrawingFlush(void (*flush)());
+void FlushPendingDrawing();
+
 // Program-exit actions, run in reverse order of registration by RunExitHooks
 // (called by Quit and at normal exit).
 void AddExitHook(std::function<void()> hook);

@@ -206,6 +206,7 @@ class SdlBackend : public Backend {
 
   void Present(int swap_interval) override {
     if (window_ == nullptr) return;
+    FlushPendingDrawing();
     if (swap_interval != swap_interval_) {
       SDL_GL_SetSwapInterval(swap_interval);  // not every driver can; then it stays as it is
       swap_interval_ = swap_interval;
