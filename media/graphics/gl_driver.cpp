@@ -103,6 +103,7 @@ void TGLPlanoDriver::ResetContext(int width, int height) {
   active_blend_ = 0;
   bound_texture_ = kUnknownTexture;
   texturing_ = false;
+  texture_mode_ = 0;
   unit_x_ = unit_y_ = 1.0f;
   clip_x0_ = clip_y0_ = 0.0f;
   clip_x1_ = float(width);
@@ -255,9 +256,13 @@ void TGLPlanoDriver::AddQuad(unsigned texture, const float xy[8], const float st
     if (x1 * unit_x_ <= clip_x0_ || x0 * unit_x_ >= clip_x1_ || y1 * unit_y_ <= clip_y0_ || y0 * unit_y_ >= clip_y1_)
       return;
   }
-  if (texture != batch_texture_) {
+  // Textured quads in white at full alpha show the texture as it is: they are
+  // drawn without multiplying by the colour, which gives the same values.
+  const bool plain = batching_ && texture != 0 && color_r == 255 && color_g == 255 && color_b == 255 && color_a == 255;
+  if (texture != batch_texture_ || plain != batch_plain_) {
     Flush();
     batch_texture_ = texture;
+    batch_plain_ = plain;
   }
   batch_xy_.insert(batch_xy_.end(), xy, xy + 8);
   if (texture != 0) batch_st_.insert(batch_st_.end(), st, st + 8);
@@ -279,6 +284,9 @@ void TGLPlanoDriver::Flush() {
     if (batch_texture_ != 0) {
       glEnableClientState(GL_TEXTURE_COORD_ARRAY);
       glTexCoordPointer(2, GL_FLOAT, 0, batch_st_.data());
+      const int mode = batch_plain_ ? GL_REPLACE : GL_MODULATE;
+      if (mode != texture_mode_) glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, mode);
+      texture_mode_ = mode;
     }
     glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(batch_xy_.size() / 2));
     quads_sent_ += batch_xy_.size() / 8;

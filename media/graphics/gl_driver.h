@@ -132,6 +132,8 @@ class TGLPlanoDriver : public TPlanoDriver {
   // values GL makes of the byte colour).
   bool batching_ = true;
   unsigned batch_texture_ = 0;
+  bool batch_plain_ = false;  // textured, white at full alpha
+  int texture_mode_ = 0;      // texture environment mode sent (0: unknown)
   std::vector<float> batch_xy_, batch_st_, batch_rgba_;
   uint64_t quads_sent_ = 0, draw_calls_ = 0;
   // Window pixels per screen unit, and the clip rectangle in window pixels.
