@@ -55,6 +55,19 @@ void PowerUps::HandleItem() {
   PlaySound(G.PuSnd);
 }
 
+namespace {
+
+// Seconds left of a power-up picked up at `start`. A start later than the clock
+// counts as run out: a new game sets the pick-up times to 0 so that a power-up
+// left from an earlier game ends at once, and once the clock has passed 2^31 ms
+// that 0 lies ahead of it.
+int SecondsLeft(int start) {
+  const int elapsed = MillisBetween(start, ElapsedMillis());
+  return elapsed < 0 ? 0 : kPowerUpSeconds - elapsed / 1000;
+}
+
+}  // namespace
+
 void PowerUps::DrawSlots() {
   auto& slot = G.PuSlotTab;
   ImageRef* shown[2] = {&PUim01, &PUim02};
@@ -66,12 +79,11 @@ void PowerUps::DrawSlots() {
   for (int s = 1; s <= 2; ++s) {
     if (slot(s, 0) == 0) continue;
     const layout::SlotPlace& place = layout::kSlotPlaces[s - 1];
-    const int remaining = kPowerUpSeconds - MillisBetween(slot(s, 3), ElapsedMillis()) / 1000;
     String countdown(layout::kCountdownLead);
-    countdown += IntText(remaining);
+    countdown += IntText(SecondsLeft(slot(s, 3)));
     DrawTextAt(countdown, float(place.count_x), float(place.count_y));
     // A fresh reading of the clock decides whether the power-up has run out.
-    if (kPowerUpSeconds - MillisBetween(slot(s, 3), ElapsedMillis()) / 1000 > 0) continue;
+    if (SecondsLeft(slot(s, 3)) > 0) continue;
     *shown[s - 1] = empty;
     slot(s, 1) = 0;
     slot(s, 3) = 0;
