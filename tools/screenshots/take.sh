@@ -12,6 +12,10 @@ cp -r "$build/gfx" "$build/sound" "$build/data" "$work/"
 mkdir -p "$root/docs/shots"
 cd "$root/docs/shots"
 "$work/zarn" --headless --clock-start 20261208 --script "$root/tools/screenshots/tour.txt"
+# Real play on each level; the clock each starts at decides the game.
+"$work/zarn" --headless --clock-start 7198 --script "$root/tools/screenshots/play_garden.txt"
+"$work/zarn" --headless --clock-start 2886 --script "$root/tools/screenshots/play_glacier.txt"
+"$work/zarn" --headless --clock-start 1776 --script "$root/tools/screenshots/play_volcano.txt"
 # The results page and the highscore view, against a table the game's score enters.
 printf '%s\r\n' Tabea 120 Quirin 96 Malte 81 Ronja 67 Ida 55 Frieda 42 Lenz 34 Bo 25 Pit 16 Zarn 1 \
   > "$work/data/score.txt"
