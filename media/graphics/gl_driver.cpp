@@ -330,6 +330,7 @@ void TGLPlanoDriver::SetNearest(unsigned name, bool& nearest_now, bool nearest, 
 }
 
 TGLPlanoDriver* GLPlanoDriver() {
-  static TGLPlanoDriver driver;
-  return &driver;
+  // Never destroyed: graphics objects the program keeps refer to it to the end.
+  static auto* driver = new TGLPlanoDriver;
+  return driver;
 }

@@ -21,10 +21,11 @@ namespace {
 
 // Names of textures whose frames went away, with the graphics epoch they were
 // made under. They are deleted when the next texture is made, unless graphics
-// were reopened meanwhile (then the context that owned them is gone).
+// were reopened meanwhile (then the context that owned them is gone). Never
+// destroyed: images in program-wide variables go after every static here.
 std::vector<std::pair<unsigned, int>>& DeadTextures() {
-  static std::vector<std::pair<unsigned, int>> dead;
-  return dead;
+  static auto* dead = new std::vector<std::pair<unsigned, int>>;
+  return *dead;
 }
 
 void DeleteDeadTextures(bool gl) {

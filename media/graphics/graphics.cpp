@@ -32,9 +32,11 @@ struct GraphicsState {
   std::string title = "Tessaly Application";
 };
 
+// Never destroyed: graphics kept in program-wide variables, and the exit action
+// that closes the graphics, may come after every static here.
 GraphicsState& S() {
-  static GraphicsState state;
-  return state;
+  static auto* state = new GraphicsState;
+  return *state;
 }
 
 void BumpEpoch() {
@@ -152,8 +154,8 @@ void TPlanoGraphics::MakeCurrent() {
 }
 
 std::vector<TPlanoDriver*>& GraphicsDrivers() {
-  static std::vector<TPlanoDriver*> drivers{GLPlanoDriver()};
-  return drivers;
+  static auto* drivers = new std::vector<TPlanoDriver*>{GLPlanoDriver()};
+  return *drivers;
 }
 
 TPlanoDriver* GetGraphicsDriver() { return Driver(); }

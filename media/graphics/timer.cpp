@@ -7,9 +7,18 @@
 
 namespace {
 
+// Never destroyed: timers the program keeps in program-wide variables are
+// destroyed after every static of this file would be.
 std::map<int, TTimer*>& Running() {
-  static std::map<int, TTimer*> running;
-  return running;
+  static auto* running = new std::map<int, TTimer*>;
+  return *running;
+}
+
+// At the end of the program every running timer stops, so the timers the program
+// still holds have nothing left to release when they are destroyed.
+void StopAllTimers() {
+  auto& running = Running();
+  while (!running.empty()) running.begin()->second->Stop();
 }
 
 }  // namespace
@@ -61,6 +70,11 @@ std::shared_ptr<TTimer> CreateTickTimer(float hertz, std::shared_ptr<TEvent> eve
   if (static_cast<int>(Running().size()) >= kMaxTimers) return nullptr;
   const int handle = platform::Current().StartTimer(static_cast<int>(period));
   if (handle == 0) return nullptr;
+  static bool exit_hook = false;
+  if (!exit_hook) {
+    exit_hook = true;
+    platform::AddExitHook(StopAllTimers);
+  }
   auto timer = std::make_shared<TTimer>();
   timer->_handle = handle;
   timer->_event = std::move(event);

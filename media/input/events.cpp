@@ -15,9 +15,10 @@ struct HookEntry {
   TEventHook hook;
 };
 
+// Never destroyed: closing the graphics at the end of the program removes a hook.
 std::vector<HookEntry>& Hooks() {
-  static std::vector<HookEntry> hooks;
-  return hooks;
+  static auto* hooks = new std::vector<HookEntry>;
+  return *hooks;
 }
 
 void Dispatch(const platform::Event& e) {

@@ -1,6 +1,7 @@
-// The installed backend and the program-exit actions.
+// The installed backend and the end of the program.
 #include "media/platform/platform.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
@@ -9,31 +10,73 @@
 namespace platform {
 namespace {
 
-std::unique_ptr<Backend>& Installed() {
-  static std::unique_ptr<Backend> backend;
-  return backend;
+// What is left once the program has ended: nothing can be opened or started,
+// and every request is refused or ignored.
+class ClosedBackend : public Backend {
+ public:
+  const char* Name() const override { return "closed"; }
+  bool OpenWindow(const WindowSpec&) override { return false; }
+  void CloseWindow() override {}
+  bool WindowOpen() const override { return false; }
+  bool HasGL() const override { return false; }
+  void Present(int) override {}
+  bool PollEvent(Event&) override { return false; }
+  void WaitEvent() override {}
+  uint32_t Millis() override {
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+  }
+  void SleepMillis(int) override {}
+  int StartTimer(int) override { return 0; }
+  void StopTimer(int) override {}
+  std::unique_ptr<AudioDevice> OpenAudio(int, AudioCallback) override { return nullptr; }
+};
+
+struct Program {
+  std::unique_ptr<Backend> backend;
+  std::vector<std::function<void()>> hooks;
+  bool at_exit = false;  // RunExitHooks is registered with atexit
+  bool ended = false;
+};
+
+// Never destroyed: it is needed until the very end of the process, after every
+// static destructor.
+Program& P() {
+  static auto* program = new Program;
+  return *program;
 }
 
-std::vector<std::function<void()>>& Hooks() {
-  // Never destroyed: hooks may still be run from atexit after static destructors began.
-  static auto* hooks = new std::vector<std::function<void()>>();
-  return *hooks;
+// A program that returns from main or calls std::exit still ends the layer, and
+// before the program-wide variables made before this call are destroyed.
+void EndAtExit() {
+  auto& p = P();
+  if (p.at_exit) return;
+  p.at_exit = true;
+  std::atexit(RunExitHooks);
 }
 
 }  // namespace
 
 Backend& Current() {
-  auto& backend = Installed();
-  if (!backend) backend = CreateSdlBackend();
-  return *backend;
+  auto& p = P();
+  if (!p.backend) {
+    EndAtExit();
+    if (p.ended)
+      p.backend = std::make_unique<ClosedBackend>();
+    else
+      p.backend = CreateSdlBackend();
+  }
+  return *p.backend;
 }
 
 void Install(std::unique_ptr<Backend> backend) {
-  auto& slot = Installed();
+  auto& p = P();
+  if (p.ended) return;  // nothing is made once the program has ended
+  EndAtExit();
   // Destroy the old backend before the new one takes over, so both never hold
   // the display or the timer threads at once.
-  slot.reset();
-  slot = std::move(backend);
+  p.backend.reset();
+  p.backend = std::move(backend);
 }
 
 namespace {
@@ -49,24 +92,28 @@ void FlushPendingDrawing() {
 }
 
 void AddExitHook(std::function<void()> hook) {
-  static bool registered = false;
-  if (!registered) {
-    registered = true;
-    std::atexit(RunExitHooks);
-  }
-  Hooks().push_back(std::move(hook));
+  EndAtExit();
+  P().hooks.push_back(std::move(hook));
 }
 
 void RunExitHooks() {
-  // Each hook is taken off the list before it runs, so a second call (Quit, then
+  // Each hook is taken off the list before it runs, so a second call (Exit, then
   // atexit) runs nothing twice and a hook may add further hooks.
-  auto& hooks = Hooks();
-  while (!hooks.empty()) {
-    auto hook = std::move(hooks.back());
-    hooks.pop_back();
+  auto& p = P();
+  p.ended = true;
+  while (!p.hooks.empty()) {
+    auto hook = std::move(p.hooks.back());
+    p.hooks.pop_back();
     if (hook) hook();
   }
+  // The backend was made first, so it goes last; the closed backend stands in.
+  if (dynamic_cast<ClosedBackend*>(p.backend.get()) == nullptr) {
+    p.backend.reset();
+    p.backend = std::make_unique<ClosedBackend>();
+  }
 }
+
+bool Ended() { return P().ended; }
 
 void Exit(int status) {
   RunExitHooks();

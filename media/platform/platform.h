@@ -105,7 +105,8 @@ class Backend {
 };
 
 // The backend in use. The first call without an installed backend installs the
-// SDL2 backend.
+// SDL2 backend. Once the program has ended (see RunExitHooks) it is a closed
+// backend that opens no window, starts no timer and opens no audio device.
 Backend& Current();
 // Installs a backend (replacing and destroying the previous one).
 void Install(std::unique_ptr<Backend> backend);
@@ -126,10 +127,23 @@ std::unique_ptr<Backend> CreateHeadlessBackend(const HeadlessOptions& options);
 void SetPendingDrawingFlush(void (*flush)());
 void FlushPendingDrawing();
 
-// Program-exit actions, run in reverse order of registration by RunExitHooks
-// (called by Quit and at normal exit).
+// How the program ends. The program may keep the layer's objects (timers,
+// graphics, images, fonts, sounds, channels) in program-wide variables that are
+// destroyed only after the layer has ended, so the layer keeps one rule:
+//  - Ending runs once, before any program-wide variable is destroyed (Exit runs
+//    it; a plain return from main runs it first thing at exit): the exit actions
+//    run in reverse order of registration, each module releasing what it holds of
+//    the platform (audio shut down, timers stopped, graphics closed), and the
+//    backend, the first thing made, is destroyed last.
+//  - From then on nothing new is made (Current() is the closed backend), and the
+//    objects the program still holds, when destroyed, free only their own memory.
+//    The layer's own bookkeeping they reach on the way (timer list, texture list,
+//    driver lists, event hooks) is never destroyed.
 void AddExitHook(std::function<void()> hook);
+// Ends the layer as described above; later calls do nothing.
 void RunExitHooks();
+// True once RunExitHooks has begun.
+bool Ended();
 // Runs the exit hooks, flushes the standard streams and ends the process.
 [[noreturn]] void Exit(int status);
 
