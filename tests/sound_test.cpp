@@ -2,8 +2,11 @@
 // device writing what the mixer produces to a WAV file that the tests read back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <functional>
+#include <thread>
 
 #include "media/audio/driver.h"
 #include "media/audio/mixer_driver.h"
@@ -350,6 +353,77 @@ TEST_F(SoundTest, SoundsOfAnEarlierDriverRunStaySafeAndSilent) {
   fx.reset();
   EXPECT_EQ(driver_->LonelyCount(), 0) << "voices of an old run are not handed to the new one";
   EXPECT_EQ(Mixer().VoiceCount(), 0);
+}
+
+// An audio device whose callback runs on a thread of its own, as fast as it can,
+// in short buffers, adding up every output value it is given.
+class BusyAudioThread : public platform::AudioDevice {
+ public:
+  explicit BusyAudioThread(platform::AudioCallback callback)
+      : callback_(std::move(callback)), thread_([this] { Run(); }) {}
+  ~BusyAudioThread() override {
+    stop_ = true;
+    thread_.join();
+  }
+  int Rate() const override { return 44100; }
+  void Lock() override {}
+  void Unlock() override {}
+  long long Sum() const { return sum_; }
+
+ private:
+  void Run() {
+    int16_t out[2 * 8];
+    while (!stop_) {
+      std::fill(std::begin(out), std::end(out), int16_t{0});
+      callback_(out, 8);
+      for (int16_t v : out) sum_ += v;
+    }
+  }
+  platform::AudioCallback callback_;
+  std::atomic<bool> stop_{false};
+  std::atomic<long long> sum_{0};
+  std::thread thread_;  // last: starts once the fields above are ready
+};
+
+// The game thread holds and resumes a short effect while the audio thread plays
+// it to its end: a voice that ends meanwhile must stay ended. Every play of the
+// 8-frame effect (left and right 1 each) adds exactly 16 to the output.
+TEST(ChannelThreads, ResumingOrHoldingNeverRestartsAFinishedSound) {
+  ShutdownAudio();
+  BusyAudioThread* device = nullptr;
+  TMixerAudioDriver driver("Busy", 0, [&](int, platform::AudioCallback callback) {
+    auto d = std::make_unique<BusyAudioThread>(std::move(callback));
+    device = d.get();
+    return d;
+  });
+  ASSERT_EQ(SetAudioDriver("busy"), 1);
+  std::string dir = TempDir("channel_threads");
+  WriteFile(dir + "/blip.wav", SimpleWav(1, 44100, 16, Le16(std::vector<int16_t>(8, 1))));
+  auto fx = LoadSound(dir + "/blip.wav", 0);
+  ASSERT_NE(fx, nullptr);
+  const auto audible = [&] {
+    while (driver.Mixer()->Playing(dynamic_cast<TMixerSound&>(*fx)._bufs.front()->_buffer))
+      std::this_thread::yield();
+    return device->Sum();
+  };
+
+  constexpr int kPlays = 300;
+  for (int i = 0; i < kPlays; ++i) {
+    auto channel = StartSound(fx);
+    while (channel->Playing()) ReleaseChannel(channel);
+  }
+  EXPECT_EQ(audible(), 16LL * kPlays) << "plays restarted by a resume";
+
+  const long long before = device->Sum();
+  for (int i = 0; i < kPlays; ++i) {
+    auto channel = StartSound(fx);
+    while (channel->Playing()) {
+      HoldChannel(channel);
+      ReleaseChannel(channel);
+    }
+  }
+  EXPECT_EQ(audible() - before, 16LL * kPlays) << "plays restarted by a hold and a resume";
+  ShutdownAudio();
 }
 
 // The driver chosen on first use, on the device of the installed backend.

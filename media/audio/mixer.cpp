@@ -105,6 +105,15 @@ void TAudioMixer::Stop(VoiceHandle handle) {
   if (Voice* v = Find(handle)) v->playing = false;
 }
 
+bool TAudioMixer::PauseUnlessFinished(VoiceHandle handle, bool pause, bool loop, bool held) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Voice* v = Find(handle);
+  if (v == nullptr || !(held || v->playing)) return false;
+  v->playing = !pause;
+  if (!pause) v->loop = loop;
+  return true;
+}
+
 bool TAudioMixer::Playing(VoiceHandle handle) const {
   std::lock_guard<std::mutex> lock(mutex_);
   const Voice* v = Find(handle);

@@ -50,6 +50,12 @@ class TAudioMixer {
   void Play(VoiceHandle voice, bool loop);
   // Stops and keeps the position.
   void Stop(VoiceHandle voice);
+  // Pauses (keeping the position) or resumes (from the position, looping when
+  // `loop`) a voice that has not finished, one that plays or that its owner
+  // stopped on purpose (`held`); returns false, changing nothing, for a voice
+  // that has finished. Deciding and acting in one step under the lock, a voice
+  // that ends on the audio thread meanwhile is never started again.
+  bool PauseUnlessFinished(VoiceHandle voice, bool pause, bool loop, bool held);
   // True while playing; a voice that is not looping stops by itself at its end
   // and its position returns to 0.
   bool Playing(VoiceHandle voice) const;

@@ -152,15 +152,12 @@ void TMixerChannel::Stop() {
 
 void TMixerChannel::SetPaused(int paused) {
   if (!Owns()) return;
-  if (!_buf->Active()) {  // it has finished: let it go
-    ++_buf->_seq;
+  // "Has it finished?" and the pause or resume are one step for the mixer, so
+  // a voice that ends on the audio thread in between is not started again.
+  if (!_buf->_mixer->PauseUnlessFinished(_buf->_buffer, paused != 0, _playFlags == 1, _buf->_paused != 0)) {
+    ++_buf->_seq;  // it has finished: let it go
     _buf = nullptr;
     return;
-  }
-  if (paused) {
-    _buf->_mixer->Stop(_buf->_buffer);
-  } else {
-    _buf->_mixer->Play(_buf->_buffer, _playFlags == 1);
   }
   _buf->_paused = paused ? 1 : 0;
 }
