@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <stdexcept>
 
+#include "media/input/keyboard.h"
 #include "media/platform/platform.h"
 #include "media/text/program_dir.h"
 
@@ -38,4 +41,57 @@ TEST(ProgramDirectory, EntersTheProgramsFolderAndRemembersTheLaunchFolder) {
   EXPECT_FALSE(platform::ChangeDirectory(""));
   EXPECT_FALSE(platform::ChangeDirectory("/no/such/folder/anywhere"));
   fs::current_path(launch);
+}
+
+namespace {
+
+int RunWith(std::vector<std::string> args, void (*body)()) {
+  args.insert(args.begin(), "zarn");
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  return RunProgram(static_cast<int>(args.size()), argv.data(), body);
+}
+
+void HookSaysBye() {
+  platform::AddExitHook([] { std::fprintf(stderr, "exit action ran\n"); });
+}
+
+}  // namespace
+
+// No error leaves the program unreported: its text goes to standard error, the
+// exit actions run and the status is -1 (255), wherever it was raised.
+TEST(RunProgram, AnErrorFromTheBodyEndsWithStatus255AfterTheExitActions) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(RunWith({"--headless"},
+                  [] {
+                    HookSaysBye();
+                    throw std::runtime_error("Stream is not seekable");
+                  }),
+              ::testing::ExitedWithCode(255), "Stream is not seekable(.|\n)*exit action ran");
+}
+
+TEST(RunProgram, AnErrorFromAnExitActionIsReportedAndTheOthersStillRun) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(RunWith({"--headless"},
+                  [] {
+                    HookSaysBye();
+                    platform::AddExitHook([] { throw std::runtime_error("cannot close the window"); });
+                  }),
+              ::testing::ExitedWithCode(255), "cannot close the window(.|\n)*exit action ran");
+  // The same when the program ends through Quit from inside the body.
+  EXPECT_EXIT(RunWith({"--headless"},
+                  [] {
+                    HookSaysBye();
+                    platform::AddExitHook([] { throw 42; });
+                    Quit();
+                  }),
+              ::testing::ExitedWithCode(255), "unknown error(.|\n)*exit action ran");
+}
+
+TEST(RunProgram, AnUnwritableAudioFileIsAUsageErrorBeforeTheBodyRuns) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(std::exit(RunWith({"--headless", "--audio-out", "/no/such/folder/out.wav"},
+                            [] { std::fprintf(stderr, "body ran\n"); })),
+              ::testing::ExitedWithCode(2), "^[^\n]*/no/such/folder/out.wav(.|\n)*usage:");
 }

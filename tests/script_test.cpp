@@ -278,6 +278,37 @@ TEST(CommandLine, BadOptionsEndWithStatusTwo) {
   EXPECT_NE(err.find("/nonexistent/zarn.txt"), std::string::npos) << err;
 }
 
+// Files the run will write are checked before it starts, as the script is: a
+// path that cannot be written is a usage error, and nothing is left behind.
+TEST(CommandLine, OutputFilesThatCannotBeWrittenEndWithStatusTwo) {
+  CloseGraphics();
+  const auto dir = std::filesystem::temp_directory_path() / "zarn-cl-out";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir / "folder");
+  const std::string missing_folder = (dir / "no-such-folder" / "out.wav").string();
+  const std::string folder = (dir / "folder").string();
+  for (const char* option : {"--audio-out", "--trace"}) {
+    for (const std::string& path : {missing_folder, folder}) {
+      ::testing::internal::CaptureStderr();
+      EXPECT_EQ(RunSetup({"--headless", option, path}), 2) << option << " " << path;
+      const std::string err = ::testing::internal::GetCapturedStderr();
+      EXPECT_NE(err.find(path), std::string::npos) << err;
+      EXPECT_NE(err.find("usage:"), std::string::npos) << err;
+    }
+  }
+  // A writable path is accepted and neither created nor changed by the check.
+  const std::string fresh = (dir / "fresh.wav").string();
+  const std::string kept = (dir / "kept.txt").string();
+  std::ofstream(kept) << "old contents";
+  EXPECT_EQ(RunSetup({"--headless", "--audio-out", fresh, "--trace", kept}), -1);
+  EXPECT_FALSE(std::filesystem::exists(fresh));
+  std::ifstream in(kept);
+  std::string line;
+  std::getline(in, line);
+  EXPECT_EQ(line, "old contents");
+  std::filesystem::remove_all(dir);
+}
+
 TEST(CommandLine, HeadlessOptionsInstallTheHeadlessBackend) {
   CloseGraphics();
   const auto dir = std::filesystem::temp_directory_path() / "zarn-cl-test";

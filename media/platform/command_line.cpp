@@ -1,7 +1,12 @@
 #include "media/platform/command_line.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "media/platform/headless_backend.h"
@@ -19,6 +24,21 @@ std::string FromLaunchDirectory(const std::string& path) {
   const std::string cwd = CurrentDirectory();
   if (cwd.empty()) return path;
   return cwd.back() == '/' ? cwd + path : cwd + "/" + path;
+}
+
+// Why the run could not write to `path`, or "" when it can. An existing file is
+// opened for writing without being changed; a missing one is created and removed
+// again, so the check leaves nothing behind.
+std::string CannotWrite(const std::string& path) {
+  // Non-blocking, so that a named pipe without a reader fails instead of waiting.
+  int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0 && errno == ENOENT) {
+    fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd >= 0) unlink(path.c_str());
+  }
+  if (fd < 0) return std::strerror(errno);
+  close(fd);
+  return std::string();
 }
 
 }  // namespace
@@ -80,6 +100,13 @@ int SetupFromCommandLine(int argc, char** argv) {
   TraceFile() = FromLaunchDirectory(trace);
   options.script = FromLaunchDirectory(options.script);
   options.audio_out = FromLaunchDirectory(options.audio_out);
+  // Files the run writes are checked now, as the script is read now: a run that
+  // could not write them must not start.
+  for (const auto& [option, path] : {std::pair{"--audio-out", options.audio_out}, std::pair{"--trace", TraceFile()}}) {
+    if (path.empty()) continue;
+    if (const std::string why = CannotWrite(path); !why.empty())
+      return usage(std::string("cannot write the ") + option + " file \"" + path + "\": " + why);
+  }
   Script script;
   if (!options.script.empty()) {
     std::string error;

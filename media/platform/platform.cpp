@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <utility>
 #include <vector>
 
@@ -46,13 +47,21 @@ Program& P() {
   return *program;
 }
 
+// Runs the exit hooks to the end, reporting errors; false when one failed.
+bool RunEveryExitHook() {
+  bool ok = true;
+  // A failing hook is off the list before it fails: the next round goes on after it.
+  while (!RunReportingErrors(RunExitHooks)) ok = false;
+  return ok;
+}
+
 // A program that returns from main or calls std::exit still ends the layer, and
 // before the program-wide variables made before this call are destroyed.
 void EndAtExit() {
   auto& p = P();
   if (p.at_exit) return;
   p.at_exit = true;
-  std::atexit(RunExitHooks);
+  std::atexit([] { RunEveryExitHook(); });
 }
 
 }  // namespace
@@ -115,8 +124,20 @@ void RunExitHooks() {
 
 bool Ended() { return P().ended; }
 
+bool RunReportingErrors(const std::function<void()>& step) {
+  try {
+    step();
+    return true;
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "%s\n", error.what());
+  } catch (...) {
+    std::fprintf(stderr, "unknown error\n");
+  }
+  return false;
+}
+
 void Exit(int status) {
-  RunExitHooks();
+  if (!RunEveryExitHook()) status = -1;
   std::fflush(stdout);
   std::fflush(stderr);
   std::exit(status);

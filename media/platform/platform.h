@@ -140,11 +140,17 @@ void FlushPendingDrawing();
 //    The layer's own bookkeeping they reach on the way (timer list, texture list,
 //    driver lists, event hooks) is never destroyed.
 void AddExitHook(std::function<void()> hook);
-// Ends the layer as described above; later calls do nothing.
+// Ends the layer as described above. Each hook is taken off the list before it
+// runs, so a later call runs only the hooks not run yet (after one that failed).
 void RunExitHooks();
 // True once RunExitHooks has begun.
 bool Ended();
-// Runs the exit hooks, flushes the standard streams and ends the process.
+// Runs `step`. An error it lets out has its text written to standard error
+// ("unknown error" when it carries none), and then false is returned.
+bool RunReportingErrors(const std::function<void()>& step);
+// Runs the exit hooks, flushes the standard streams and ends the process. An
+// error from an exit hook is reported, the other hooks still run, and the
+// status becomes -1.
 [[noreturn]] void Exit(int status);
 
 // Absolute path of the running program file, or empty when it cannot be found.

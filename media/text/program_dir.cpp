@@ -1,8 +1,6 @@
 #include "media/text/program_dir.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <exception>
 
 #include "media/platform/command_line.h"
 #include "media/platform/platform.h"
@@ -33,18 +31,15 @@ bool EnterProgramDirectory() {
 const std::string& LaunchDirectory() { return g_launch_directory; }
 
 int RunProgram(int argc, char** argv, void (*body)()) {
-  if (const int status = platform::SetupFromCommandLine(argc, argv); status >= 0) return status;
-  EnterProgramDirectory();
-  try {
+  int setup = -1;
+  const bool ok = platform::RunReportingErrors([&] {
+    setup = platform::SetupFromCommandLine(argc, argv);
+    if (setup >= 0) return;
+    EnterProgramDirectory();
     body();
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "%s\n", error.what());
-    platform::Exit(-1);
-  } catch (...) {
-    std::fprintf(stderr, "unknown error\n");
-    platform::Exit(-1);
-  }
-  platform::Exit(0);
+  });
+  if (ok && setup >= 0) return setup;  // a bad command line: nothing has started
+  platform::Exit(ok ? 0 : -1);
 }
 
 const std::string& TraceFilePath() { return platform::TraceFile(); }
