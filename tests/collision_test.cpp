@@ -1,6 +1,7 @@
 // Pixel collision: quads, layers, the polygon scan and ImagesOverlap.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <random>
 
 #include "media/graphics/collision.h"
@@ -150,6 +151,46 @@ TEST_F(Collision, RotatedQuadsAreScannedAsPolygons) {
   SetCollisionTransform(1, 0, 0, 1);
   EXPECT_TRUE(TestRectQuad(-1, 6, 2, 2, 1u << 5, 0, nullptr).size() == 1);
   EXPECT_TRUE(TestRectQuad(-7, 0, 2, 2, 1u << 5, 0, nullptr).empty());
+}
+
+// Whole-pixel positions give the exact answer anywhere in the int range, where a
+// float no longer holds every whole number.
+TEST_F(Collision, ExtremePositionsKeepEveryPixel) {
+  auto a = SolidImage(30, 30);
+  auto b = SolidImage(30, 30);
+  EXPECT_EQ(ImagesOverlap(a, INT_MAX - 100, 0, 0, b, INT_MAX - 90, 5, 0), 1);
+  EXPECT_EQ(ImagesOverlap(a, INT_MAX - 100, 0, 0, b, INT_MAX - 71, 29, 0), 1);
+  EXPECT_EQ(ImagesOverlap(a, INT_MAX - 100, 0, 0, b, INT_MAX - 70, 0, 0), 0) << "touching edges";
+  EXPECT_EQ(ImagesOverlap(a, INT_MAX, INT_MAX, 0, b, INT_MAX - 29, INT_MAX - 29, 0), 1);
+  EXPECT_EQ(ImagesOverlap(a, INT_MIN, INT_MIN, 0, b, INT_MIN + 29, INT_MIN + 29, 0), 1);
+  EXPECT_EQ(ImagesOverlap(a, INT_MIN, INT_MIN, 0, b, INT_MIN + 30, INT_MIN, 0), 0);
+  EXPECT_EQ(ImagesOverlap(a, INT_MIN, 0, 0, b, INT_MAX - 29, 0, 0), 0);
+
+  // One solid pixel each, at (7, 3) of the first and (2, 8) of the second.
+  auto p = MaskedImage(30, 30, [](int x, int y) { return x == 7 && y == 3; });
+  auto q = MaskedImage(30, 30, [](int x, int y) { return x == 2 && y == 8; });
+  const int x = INT_MAX - 40, y = INT_MIN + 20;
+  EXPECT_EQ(ImagesOverlap(p, x, y, 0, q, x + 5, y - 5, 0), 1);
+  EXPECT_EQ(ImagesOverlap(p, x, y, 0, q, x + 4, y - 5, 0), 0);
+  EXPECT_EQ(ImagesOverlap(p, x, y, 0, q, x + 5, y - 4, 0), 0);
+}
+
+// Turned quads far out are scanned as polygons; their corners are converted to
+// whole pixels within the int range (the sanitized build stops on a conversion
+// out of range), and quads far apart never collide.
+TEST_F(Collision, TurnedQuadsAtExtremePositionsStayInRange) {
+  auto a = SolidImage(30, 30);
+  auto b = SolidImage(30, 30);
+  const float c = 0.70710678f;
+  SetCollisionTransform(c, -c, c, c);
+  for (int x : {INT_MAX - 10, INT_MIN + 10}) {
+    for (int y : {INT_MAX - 10, INT_MIN + 10, 0}) {
+      const int hit = ImagesOverlap(a, x, y, 0, b, x, y, 0);
+      EXPECT_TRUE(hit == 0 || hit == 1);
+    }
+  }
+  EXPECT_EQ(ImagesOverlap(a, INT_MAX - 10, 0, 0, b, INT_MIN + 10, 0, 0), 0);
+  EXPECT_EQ(ImagesOverlap(a, 0, 0, 0, b, 5, 5, 0), 1);
 }
 
 TEST_F(Collision, ShortcutEqualsTheScanOnRandomCases) {

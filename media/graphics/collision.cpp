@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -57,6 +58,15 @@ void SyncWithRenderer(float& ox, float& oy) {
 
 constexpr int kChannels = 4;  // x, y, u, v
 
+// Truncation toward zero, with values beyond the int range held at its ends (and
+// NaN as 0): corners far out must not make the conversion undefined.
+int ToInt(float v) {
+  if (!(v == v)) return 0;
+  if (v >= 2147483648.0f) return INT_MAX;
+  if (v < -2147483648.0f) return INT_MIN;
+  return int(v);
+}
+
 struct RPoly {
   const TPixmap* texture = nullptr;
   float data[16] = {};
@@ -67,7 +77,7 @@ struct RPoly {
   int state = 0;  // 0 not started, 1 active, 2 finished
 
   float X(int i) const { return data[i * kChannels]; }
-  int IY(int i) const { return int(data[i * kChannels + 1]); }
+  int IY(int i) const { return ToInt(data[i * kChannels + 1]); }
 };
 
 std::vector<int> row_buffer;
@@ -82,7 +92,7 @@ void InitPoly(RPoly& p, const TQuad& q) {
     const float x0 = p.data[0], y0 = p.data[1];
     const float x1 = p.data[i * kChannels], y1 = p.data[i * kChannels + 1];
     const float x2 = p.data[(i + 1) * kChannels], y2 = p.data[(i + 1) * kChannels + 1];
-    const int cross = int((x2 - x1) * (y1 - y0) - (x1 - x0) * (y2 - y1));
+    const int cross = ToInt((x2 - x1) * (y1 - y0) - (x1 - x0) * (y2 - y1));
     if (cross < 0) all_non_negative = false;
   }
   if (all_non_negative) {
@@ -113,7 +123,7 @@ void AdvanceEdge(RPoly& p, int y, int step, int& end, float* dat, float* add) {
       return;
     }
   }
-  const int rows = p.IY(h) - p.IY(g);
+  const int64_t rows = int64_t{p.IY(h)} - p.IY(g);
   if (rows < 1) {
     p.state = 2;
     return;
@@ -139,7 +149,7 @@ bool MarkRow(const RPoly& p, int left, int right) {
     }
     return false;
   }
-  const int e = int(p.ldat[0]), f = int(p.rdat[0]);
+  const int64_t e = ToInt(p.ldat[0]), f = ToInt(p.rdat[0]);
   if (f - e < 1) return false;
   const TPixmap& map = *p.texture;
   if (map.width <= 0 || map.height <= 0) return false;
@@ -161,12 +171,12 @@ bool MarkRow(const RPoly& p, int left, int right) {
 
 // The per-row test of two active polygons.
 bool RowHit(const RPoly& p, const RPoly& q) {
-  const int pl = int(p.ldat[0]), pr = int(p.rdat[0]);
-  const int ql = int(q.ldat[0]), qr = int(q.rdat[0]);
+  const int pl = ToInt(p.ldat[0]), pr = ToInt(p.rdat[0]);
+  const int ql = ToInt(q.ldat[0]), qr = ToInt(q.rdat[0]);
   if (pr <= ql || qr <= pl) return false;
   const int left = std::max(pl, ql), right = std::min(pr, qr);
   if (right <= left) return false;
-  const size_t span = size_t(right - left);
+  const size_t span = size_t(int64_t{right} - left);
   if (row_buffer.size() < span) row_buffer.resize(span);
   std::fill_n(row_buffer.begin(), span, 0);
   return MarkRow(p, left, right) || MarkRow(q, left, right);
@@ -180,21 +190,25 @@ bool RowHit(const RPoly& p, const RPoly& q) {
 // answer (the tests hold them against each other on random cases).
 
 struct PixelRect {
-  int left, top, right, bottom;
+  int64_t left, top, right, bottom;
   const TPixmap* mask;
 };
 
 bool WholePixel(float v) { return std::fabs(v) < 1e8f && v == std::trunc(v); }
 
 bool AsPixelRect(const TQuad& q, PixelRect& r) {
-  const float* d = q.xyuv;
-  // Corners in the order top-left, top-right, bottom-right, bottom-left, as an
-  // image quad under the identity transform has them.
-  if (!(d[0] == d[12] && d[4] == d[8] && d[1] == d[5] && d[9] == d[13] && d[0] <= d[4] && d[1] <= d[9])) {
-    return false;
+  if (q.whole) {
+    r = {q.left, q.top, q.right, q.bottom, q.mask.get()};
+  } else {
+    const float* d = q.xyuv;
+    // Corners in the order top-left, top-right, bottom-right, bottom-left, as an
+    // image quad under the identity transform has them.
+    if (!(d[0] == d[12] && d[4] == d[8] && d[1] == d[5] && d[9] == d[13] && d[0] <= d[4] && d[1] <= d[9])) {
+      return false;
+    }
+    if (!WholePixel(d[0]) || !WholePixel(d[1]) || !WholePixel(d[4]) || !WholePixel(d[9])) return false;
+    r = {int64_t(d[0]), int64_t(d[1]), int64_t(d[4]), int64_t(d[9]), q.mask.get()};
   }
-  if (!WholePixel(d[0]) || !WholePixel(d[1]) || !WholePixel(d[4]) || !WholePixel(d[9])) return false;
-  r = {int(d[0]), int(d[1]), int(d[4]), int(d[9]), q.mask.get()};
   if (r.mask && (r.mask->width != r.right - r.left || r.mask->height != r.bottom - r.top)) return false;
   return true;
 }
@@ -203,15 +217,16 @@ bool AsPixelRect(const TQuad& q, PixelRect& r) {
 constexpr uint32_t kAlphaTopBit = std::endian::native == std::endian::little ? 0x80000000u : 0x80u;
 
 bool RectsCollide(const PixelRect& a, const PixelRect& b) {
-  const int left = std::max(a.left, b.left), right = std::min(a.right, b.right);
-  const int top = std::max(a.top, b.top), bottom = std::min(a.bottom, b.bottom);
+  const int64_t left = std::max(a.left, b.left), right = std::min(a.right, b.right);
+  const int64_t top = std::max(a.top, b.top), bottom = std::min(a.bottom, b.bottom);
   if (left >= right || top >= bottom) return false;
   if (!a.mask && !b.mask) return true;
-  const int w = right - left;
+  // At least one side is masked, so the common part is no larger than its map.
+  const int w = int(right - left);
   const bool four_byte = a.mask && b.mask && a.mask->BytesPerPixel() == 4 && b.mask->BytesPerPixel() == 4;
-  for (int y = top; y < bottom; ++y) {
-    const uint8_t* pa = a.mask ? a.mask->PixelPtr(left - a.left, y - a.top) : nullptr;
-    const uint8_t* pb = b.mask ? b.mask->PixelPtr(left - b.left, y - b.top) : nullptr;
+  for (int64_t y = top; y < bottom; ++y) {
+    const uint8_t* pa = a.mask ? a.mask->PixelPtr(int(left - a.left), int(y - a.top)) : nullptr;
+    const uint8_t* pb = b.mask ? b.mask->PixelPtr(int(left - b.left), int(y - b.top)) : nullptr;
     if (four_byte) {
       // Both maps keep alpha in the last byte of each 32-bit pixel: AND the
       // pixels of the row and look at the alpha's top bit once per row.
@@ -238,18 +253,32 @@ bool RectsCollide(const PixelRect& a, const PixelRect& b) {
 
 // ---------------------------------------------------------------------------
 
-void BuildImageQuad(TQuad& quad, TImage& image, float x, float y, int frame) {
+// Under the identity transform, a quad whose left and top edges fall on whole
+// pixels gets its exact pixel rectangle, worked out in double (exact for every
+// int position, origin and handle the layer can be given).
+void SetWholeRect(TQuad& quad, double left, double top, double w, double h) {
+  const auto whole = [](double v) { return std::fabs(v) < 0x1p52 && v == std::trunc(v); };
+  if (!(col_ix == 1 && col_iy == 0 && col_jx == 0 && col_jy == 1)) return;
+  if (!whole(left) || !whole(top) || !whole(w) || !whole(h) || w < 0 || h < 0) return;
+  quad.whole = true;
+  quad.left = int64_t(left), quad.top = int64_t(top);
+  quad.right = quad.left + int64_t(w), quad.bottom = quad.top + int64_t(h);
+}
+
+// (x, y) in double, so that an int position reaches the exact rectangle unrounded.
+void BuildImageQuad(TQuad& quad, TImage& image, double x, double y, int frame) {
   image.CheckFrameIndex(frame);
   float ox, oy;
   SyncWithRenderer(ox, oy);
   const float w = float(image.width), h = float(image.height);
   const float g = -image.handle_x, k = -image.handle_y;
   const float ix = col_ix, iy = col_iy, jx = col_jx, jy = col_jy;
-  const float bx = x + ox, by = y + oy;
+  const float bx = float(x) + ox, by = float(y) + oy;
   quad.SetCoords(bx + g * ix + k * iy, by + g * jx + k * jy,                          //
                  bx + (w + g) * ix + k * iy, by + (w + g) * jx + k * jy,              //
                  bx + (w + g) * ix + (h + k) * iy, by + (w + g) * jx + (h + k) * jy,  //
                  bx + g * ix + (h + k) * iy, by + g * jx + (h + k) * jy);
+  SetWholeRect(quad, x + ox + g, y + oy + k, image.width, image.height);
   quad.frame = frame;
   PixmapPtr map = image.Lock(frame, true, false);
   quad.mask = map && map->HasAlpha() ? std::move(map) : nullptr;
@@ -262,6 +291,7 @@ void BuildRectQuad(TQuad& quad, float x, float y, float w, float h) {
   const float bx = x + ox, by = y + oy;
   quad.SetCoords(bx, by, bx + w * ix, by + w * jx, bx + w * ix + h * iy, by + w * jx + h * jy, bx + h * iy,
                  by + h * jy);
+  SetWholeRect(quad, double(x) + ox, double(y) + oy, w, h);
   quad.frame = 0;
   quad.mask.reset();
 }
@@ -282,6 +312,8 @@ std::vector<const void*> TestQuad(const TQuad& quad, uint32_t collide_mask, uint
     copy->frame = quad.frame;
     std::memcpy(copy->xyuv, quad.xyuv, sizeof copy->xyuv);
     copy->minx = quad.minx, copy->miny = quad.miny, copy->maxx = quad.maxx, copy->maxy = quad.maxy;
+    copy->whole = quad.whole;
+    copy->left = quad.left, copy->top = quad.top, copy->right = quad.right, copy->bottom = quad.bottom;
     copy->link = layers[j];
     layers[j] = copy;
   }
@@ -299,6 +331,7 @@ void TQuad::SetCoords(float x0, float y0, float x1, float y1, float x2, float y2
     xyuv[i * 4 + 2] = uv[i * 2];
     xyuv[i * 4 + 3] = uv[i * 2 + 1];
   }
+  whole = false;
   minx = std::min({x0, x1, x2, x3});
   maxx = std::max({x0, x1, x2, x3});
   miny = std::min({y0, y1, y2, y3});
@@ -364,8 +397,10 @@ bool QuadsCollide(const TQuad& a, const TQuad& b) {
   return QuadsCollideByScan(a, b);
 }
 
-std::vector<const void*> TestImageQuad(const ImageRef& image, float x, float y, int frame, uint32_t collide_mask,
-                                       uint32_t write_mask, const void* id) {
+namespace {
+
+std::vector<const void*> TestImageQuadAt(const ImageRef& image, double x, double y, int frame, uint32_t collide_mask,
+                                         uint32_t write_mask, const void* id) {
   if (!image) return {};
   TQuad& quad = ScratchQuad();
   BuildImageQuad(quad, *image, x, y, frame);
@@ -373,6 +408,13 @@ std::vector<const void*> TestImageQuad(const ImageRef& image, float x, float y, 
   std::vector<const void*> hits = TestQuad(quad, collide_mask, write_mask);
   quad.mask.reset();
   return hits;
+}
+
+}  // namespace
+
+std::vector<const void*> TestImageQuad(const ImageRef& image, float x, float y, int frame, uint32_t collide_mask,
+                                       uint32_t write_mask, const void* id) {
+  return TestImageQuadAt(image, x, y, frame, collide_mask, write_mask, id);
 }
 
 std::vector<const void*> TestRectQuad(float x, float y, float w, float h, uint32_t collide_mask, uint32_t write_mask,
@@ -390,11 +432,11 @@ constexpr uint32_t kLayer31 = 1u << 31;
 // Puts the first image's quad alone in layer 31.
 void WriteFirstQuad(const ImageRef& image, int x, int y, int frame) {
   ClearCollisionLayers(kLayer31);
-  TestImageQuad(image, float(x), float(y), frame, 0, kLayer31, nullptr);
+  TestImageQuadAt(image, x, y, frame, 0, kLayer31, nullptr);
 }
 
 int HitsFirstQuad(const ImageRef& image, int x, int y, int frame) {
-  return TestImageQuad(image, float(x), float(y), frame, kLayer31, 0, nullptr).empty() ? 0 : 1;
+  return TestImageQuadAt(image, x, y, frame, kLayer31, 0, nullptr).empty() ? 0 : 1;
 }
 
 }  // namespace

@@ -22,6 +22,11 @@ class TQuad {
   int frame = 0;
   float minx = 0, miny = 0, maxx = 0, maxy = 0;  // bounding box of the corners
   float xyuv[16] = {};        // four vertices: x, y, u, v each
+  // An image or rectangle quad under the identity transform on whole pixels also
+  // keeps its exact pixel rectangle [left, right) x [top, bottom): the float
+  // corners lose whole pixels beyond 2^24. SetCoords clears it.
+  bool whole = false;
+  int64_t left = 0, top = 0, right = 0, bottom = 0;
 
   virtual ~TQuad() = default;
   // Stores the corners with texture coordinates (0,0), (1,0), (1,1), (0,1) and
