@@ -5,11 +5,13 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdio>
 #include <functional>
 #include <thread>
 
 #include "media/audio/driver.h"
 #include "media/audio/mixer_driver.h"
+#include "media/input/keyboard.h"
 #include "media/platform/audio_devices.h"
 #include "media/text/strings.h"
 #include "support/audio_support.h"
@@ -424,6 +426,35 @@ TEST(ChannelThreads, ResumingOrHoldingNeverRestartsAFinishedSound) {
   }
   EXPECT_EQ(audible() - before, 16LL * kPlays) << "plays restarted by a hold and a resume";
   ShutdownAudio();
+}
+
+// A driver that says when it is shut down.
+class ToldDriver : public TAudioDriver {
+ public:
+  std::string Name() override { return "Told"; }
+  void Shutdown() override { std::fprintf(stderr, "Told driver shut down\n"); }
+};
+
+// The driver current at the end is shut down, also when it was chosen by name
+// before any sound was loaded.
+TEST(AudioAtExit, ADriverChosenByNameIsShutDownWhenTheProgramEnds) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        ShutdownAudio();
+        static ToldDriver told;
+        if (SetAudioDriver("told") != 1) std::exit(9);
+        Quit();
+      },
+      ::testing::ExitedWithCode(0), "Told driver shut down");
+  EXPECT_EXIT(
+      {
+        ShutdownAudio();
+        static ToldDriver told;
+        if (SetAudioDriver("told") != 1) std::exit(9);
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "Told driver shut down");
 }
 
 // The driver chosen on first use, on the device of the installed backend.

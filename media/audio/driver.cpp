@@ -106,6 +106,11 @@ int SetAudioDriver(std::string_view name) {
     if (Lower(d->Name()) != wanted) continue;
     if (!d->Startup()) return 0;
     list.current = d;
+    // However a driver became current, it is shut down at the end of the program.
+    if (!list.exit_hook) {
+      list.exit_hook = true;
+      platform::AddExitHook(ShutdownAudio);
+    }
     return 1;
   }
   return 0;
@@ -113,13 +118,7 @@ int SetAudioDriver(std::string_view name) {
 
 TAudioDriver& AudioDriver() {
   DriverList& list = Drivers();
-  if (list.current == nullptr) {
-    if (!list.exit_hook) {
-      list.exit_hook = true;
-      platform::AddExitHook(ShutdownAudio);
-    }
-    if (!SetAudioDriver(kDefaultDriver)) SetAudioDriver("Null");
-  }
+  if (list.current == nullptr && !SetAudioDriver(kDefaultDriver)) SetAudioDriver("Null");
   return *list.current;
 }
 

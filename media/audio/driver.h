@@ -77,8 +77,8 @@ TAudioDriver* AudioDrivers();
 // (the silent driver stays current).
 int SetAudioDriver(std::string_view name);
 // The current driver. On first use the mixer driver is selected, or the silent
-// driver when no audio device can be opened; the current driver is then shut
-// down at program exit.
+// driver when no audio device can be opened. Whichever driver is current when
+// the program ends (chosen here or by SetAudioDriver) is shut down then.
 TAudioDriver& AudioDriver();
 // Shuts the current driver down and leaves no driver current.
 void ShutdownAudio();
