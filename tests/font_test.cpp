@@ -303,6 +303,28 @@ TEST(FreeTypeFont, PixelSizesAreTriedDownwardsUntilOneIsAccepted) {
   EXPECT_TRUE(TFreeTypeFont::FromFile(file.path(), 2147483647, 0));
 }
 
+// Glyphs are as large as a pixel map may be: a real font at a large size has
+// pixels; beyond the pixel maps' limits a glyph keeps its advance and has none,
+// and is never rendered at that size.
+TEST(FreeTypeFont, LargeGlyphsHavePixelsUpToThePixelMapLimits) {
+  auto large = DejaVu(3000, kFontSmooth);
+  ASSERT_TRUE(large);
+  TFreeTypeGlyph* h = GlyphFor(*large, 'H');
+  ASSERT_NE(h, nullptr);
+  ASSERT_TRUE(h->_pixmap) << "a 3000 px 'H' draws";
+  EXPECT_GT(h->_h, 2048);
+  EXPECT_EQ(h->_pixmap->width, h->_w);
+  EXPECT_EQ(h->_pixmap->height, h->_h);
+  EXPECT_EQ(h->_y + h->_h - 1, large->_ascend) << "standing on the baseline, with its border";
+
+  auto huge = DejaVu(65535, kFontSmooth);
+  ASSERT_TRUE(huge);
+  TFreeTypeGlyph* big = GlyphFor(*huge, 'H');
+  ASSERT_NE(big, nullptr);
+  EXPECT_EQ(big->_pixmap, nullptr) << "taller than a pixel map may be";
+  EXPECT_GT(big->_advance, 30000);
+}
+
 TEST(FreeTypeFont, MissingOrBrokenFilesGiveNoFont) {
   EXPECT_EQ(TFreeTypeFont::FromFile("no/such/font.ttf", 30, 4), nullptr);
   EXPECT_EQ(TFreeTypeFont::FromFile("", 30, 4), nullptr);
@@ -461,6 +483,21 @@ FontRef GameSizedDejaVu() {
 }
 
 }  // namespace
+
+TEST_F(TextDrawing, AGlyphLargerThanTheWindowIsDrawn) {
+  FontRef font = LoadFontImage(kDejaVu, 3000, kFontSmooth);
+  ASSERT_TRUE(font);
+  UseFont(font);
+  SetColor(255, 255, 255);
+  ImageGlyph* h = font->LoadGlyph(font->CharToGlyph('H'));
+  ASSERT_TRUE(h && h->_image);
+  // The left stem of the 'H' runs down the window's left part.
+  DrawTextAt(u"H", static_cast<float>(-h->_x), static_cast<float>(-h->_y - 100));
+  std::vector<uint8_t> fb = test_support::ReadFramebuffer();
+  int lit = 0;
+  for (int y = 0; y < graphics_height(); ++y) lit += ColourOf(PixelAt(fb, 10, y)) == Rgba{255, 255, 255, 255};
+  EXPECT_EQ(lit, graphics_height());
+}
 
 TEST_F(TextDrawing, BuiltinFontIsDrawnWhenNoFontIsSelected) {
   UseFont(nullptr);

@@ -15,11 +15,6 @@
 
 namespace {
 
-// Glyphs whose pixels would exceed this on either side (only a damaged or hostile
-// font has them at the sizes text is drawn in) keep their advance but get no pixels,
-// so a corrupt outline can never make us render or copy a giant bitmap.
-constexpr int kMaxGlyphSide = 2048;
-
 // FreeType clamps pixel sizes to 16 bits, so trying larger sizes only repeats the
 // largest one; starting there keeps the downward search short.
 constexpr int kMaxPixelSize = 0xFFFF;
@@ -48,14 +43,24 @@ FT_Library Library() {
   return library;
 }
 
-// True when the glyph in the slot would render to a bitmap of a sane size. Outlines
-// are measured before rendering; bitmap glyphs are measured by the copy.
-bool RenderableSize(FT_GlyphSlot slot) {
+// Glyphs are as large as a pixel map may be (with the border a smooth glyph gets):
+// a real font at a large size draws, while a damaged or hostile outline that
+// would need more keeps its advance but gets no pixels, so it is never rendered
+// or copied.
+bool GlyphSizeAllowed(int64_t width, int64_t height, int pad) {
+  return PixmapSizeAllowed(width + 2 * pad, height + 2 * pad);
+}
+
+// True when the glyph in the slot would render to a bitmap of an allowed size.
+// Outlines are measured before rendering (the rendered bitmap covers the control
+// box rounded outwards to whole pixels: at most one more pixel each way); bitmap
+// glyphs are measured by the copy.
+bool RenderableSize(FT_GlyphSlot slot, int pad) {
   if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return true;
   FT_BBox box;
   FT_Outline_Get_CBox(&slot->outline, &box);
-  const FT_Pos limit = FT_Pos{kMaxGlyphSide} * 64;
-  return box.xMax - box.xMin <= limit && box.yMax - box.yMin <= limit;
+  const auto pixels = [](FT_Pos lo, FT_Pos hi) { return int64_t{hi / 64} - lo / 64 + 2; };
+  return GlyphSizeAllowed(pixels(box.xMin, box.xMax), pixels(box.yMin, box.yMax), pad);
 }
 
 // Start of the top row of a FreeType bitmap; rows follow `pitch` bytes apart
@@ -116,13 +121,13 @@ TGlyph* TFreeTypeFont::LoadGlyph(int index) {
   if (FT_Load_Glyph(face, static_cast<FT_UInt>(index + 1), FT_LOAD_DEFAULT) == 0) {
     FT_GlyphSlot slot = face->glyph;
     glyph->_advance = std::clamp(static_cast<float>(slot->advance.x >> 6), -kMaxAdvance, kMaxAdvance);
-    if (RenderableSize(slot) && FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) == 0) {
+    const int pad = (_style & kFontSmooth) ? 1 : 0;
+    if (RenderableSize(slot, pad) && FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) == 0) {
       const FT_Bitmap& bm = slot->bitmap;
       // The rectangle is placed from the pen even when there are no pixels (a space).
       glyph->_x = ClampToInt(slot->bitmap_left);
       glyph->_y = ClampToInt(int64_t{_ascend} - slot->bitmap_top);
-      if (bm.width > 0 && bm.rows > 0 && bm.width <= kMaxGlyphSide && bm.rows <= kMaxGlyphSide) {
-        const int pad = (_style & kFontSmooth) ? 1 : 0;
+      if (bm.width > 0 && bm.rows > 0 && GlyphSizeAllowed(bm.width, bm.rows, pad)) {
         glyph->_pixmap = CopyCoverage(bm, pad);
         if (glyph->_pixmap) {
           glyph->_x = ClampToInt(int64_t{glyph->_x} - pad);
