@@ -1,6 +1,6 @@
-// Tick timers: a platform timer fires every period on another thread and only
-// posts an event; the tick is counted on the main thread when the event pump
-// takes that event off the queue (while input is polled or a timer is waited on).
+// Tick timers: the platform marks a deadline every period; the tick is counted on
+// the main thread when the event pump collects it (while input is polled or a
+// timer is waited on).
 #pragma once
 
 #include <memory>

@@ -86,9 +86,10 @@ class Backend {
   virtual uint32_t Millis() = 0;
   virtual void SleepMillis(int ms) = 0;
 
-  // Periodic timer: fires at creation time + n * period_ms and posts one
-  // TimerTick event (data = the returned id) per deadline. Returns an id > 0,
-  // or 0 when it cannot start.
+  // Periodic timer with deadlines at creation time + n * period_ms: PollEvent
+  // gives one TimerTick event (data = the returned id) per deadline passed, and
+  // WaitEvent returns once one has passed. Returns an id > 0, or 0 when it
+  // cannot start.
   virtual int StartTimer(int period_ms) = 0;
   virtual void StopTimer(int id) = 0;
 

@@ -1,19 +1,19 @@
 // The SDL2 backend: a real window with an OpenGL compatibility context, SDL's
-// event queue, a monotonic clock and periodic timers on threads of our own.
+// event queue, a monotonic clock, and periodic timers the main thread waits on
+// together with the window system's events.
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_syswm.h>
 #include <poll.h>
-#include <sys/eventfd.h>
+#include <sys/timerfd.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <deque>
 #include <map>
-#include <mutex>
 #include <thread>
+#include <vector>
 
 #include "media/platform/audio_devices.h"
 #include "media/platform/gl_surface.h"
@@ -24,71 +24,62 @@
 namespace platform {
 namespace {
 
-using Clock = std::chrono::steady_clock;
+// While nothing is due, the wait still looks at SDL's queue this often, for
+// events that reach it by ways other than the window system's connection (which
+// is watched directly); a running tick timer wakes it more often anyway.
+constexpr int kIdleWakeMillis = 50;
 
-// A timer thread that sleeps to absolute deadlines (start + n * period) and posts
-// one SDL user event per deadline. Sleeping to absolute deadlines keeps it from
-// drifting: a late wake-up shortens the next wait instead of delaying every later tick.
-class TickThread {
+// A kernel timer with deadlines at creation + n * period (absolute, so a late
+// wake-up never shifts the later deadlines). Its file descriptor becomes readable
+// once a deadline has passed, and reading it gives how many have passed since the
+// last read: the main thread waits on it directly, with no thread in between and
+// no busy waiting.
+class TickTimer {
  public:
-  static constexpr std::chrono::microseconds kSpinMargin{1000};
-
-  // After posting, the thread also signals `wake_fd` (an eventfd, or -1), so the
-  // main thread waiting in WaitEvent wakes directly instead of through the
-  // window system's queue.
-  TickThread(int id, int period_ms, Uint32 event_type, int wake_fd)
-      : id_(id),
-        period_(period_ms),
-        event_type_(event_type),
-        wake_fd_(wake_fd),
-        start_(Clock::now()),
-        thread_([this] { Run(); }) {}
-
-  ~TickThread() {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      stop_ = true;
+  explicit TickTimer(int period_ms) : fd_(timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC)) {
+    if (fd_ < 0) return;
+    const auto ms = [](int64_t n) {
+      timespec t{};
+      t.tv_sec = static_cast<time_t>(n / 1000);
+      t.tv_nsec = static_cast<long>(n % 1000 * 1000000);
+      return t;
+    };
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    itimerspec spec{};
+    spec.it_interval = ms(period_ms);
+    spec.it_value = ms(period_ms);
+    spec.it_value.tv_sec += now.tv_sec;
+    spec.it_value.tv_nsec += now.tv_nsec;
+    if (spec.it_value.tv_nsec >= 1000000000L) {
+      spec.it_value.tv_nsec -= 1000000000L;
+      ++spec.it_value.tv_sec;
     }
-    wake_.notify_all();
-    thread_.join();
+    if (timerfd_settime(fd_, TFD_TIMER_ABSTIME, &spec, nullptr) != 0) {
+      close(fd_);
+      fd_ = -1;
+    }
+  }
+  ~TickTimer() {
+    if (fd_ >= 0) close(fd_);
+  }
+  TickTimer(const TickTimer&) = delete;
+  TickTimer& operator=(const TickTimer&) = delete;
+
+  bool Ok() const { return fd_ >= 0; }
+  int Fd() const { return fd_; }
+
+  // Deadlines passed since the previous call, at most kMaxTicks at once (after
+  // the machine slept, say), so a long pause does not flood the event queue.
+  int TakeTicks() {
+    uint64_t n = 0;
+    if (read(fd_, &n, sizeof n) != static_cast<ssize_t>(sizeof n)) return 0;
+    return static_cast<int>(n < kMaxTicks ? n : kMaxTicks);
   }
 
  private:
-  void Run() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    for (int64_t n = 1;; ++n) {
-      const auto deadline = start_ + std::chrono::milliseconds(period_ * n);
-      // The kernel may wake a sleeper a millisecond or more late (notably in
-      // virtual machines), so sleep until shortly before the deadline and yield
-      // the rest of the way: about 6 % of one core for a 16 ms timer, in
-      // exchange for ticks that land within a few microseconds.
-      if (wake_.wait_until(lock, deadline - kSpinMargin, [this] { return stop_; })) return;
-      while (Clock::now() < deadline) {
-        lock.unlock();
-        std::this_thread::yield();
-        lock.lock();
-        if (stop_) return;
-      }
-      SDL_Event event{};
-      event.type = event_type_;
-      event.user.code = id_;
-      SDL_PushEvent(&event);
-      if (wake_fd_ >= 0) {
-        const uint64_t one = 1;
-        [[maybe_unused]] const ssize_t n = write(wake_fd_, &one, sizeof one);
-      }
-    }
-  }
-
-  const int id_;
-  const int64_t period_;
-  const Uint32 event_type_;
-  const int wake_fd_;
-  const Clock::time_point start_;
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  bool stop_ = false;
-  std::thread thread_;  // last: started once the fields above are ready
+  static constexpr uint64_t kMaxTicks = 65535;
+  int fd_;
 };
 
 int ModsFromSdl(SDL_Keymod mods) {
@@ -110,8 +101,6 @@ class SdlBackend : public Backend {
       return;
     }
     events_ok_ = true;
-    timer_event_ = SDL_RegisterEvents(1);
-    wake_fd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
   }
 
   ~SdlBackend() override {
@@ -121,7 +110,6 @@ class SdlBackend : public Backend {
     // ends: closing it unloads the GL driver, whose own allocations would then be
     // left behind.
     if (events_ok_ && !video_ok_) SDL_Quit();
-    if (wake_fd_ >= 0) close(wake_fd_);
   }
 
   const char* Name() const override { return "SDL2"; }
@@ -215,31 +203,43 @@ class SdlBackend : public Backend {
   }
 
   bool PollEvent(Event& out) override {
+    // Ticks are counted here, on the main thread, as the events are taken.
+    if (pending_.empty()) CollectTicks();
     while (pending_.empty()) {
       SDL_Event e;
-      if (!events_ok_ || !SDL_PollEvent(&e)) return false;
+      if (!events_ok_ || !SDL_PollEvent(&e)) {
+        drained_ = true;
+        return false;
+      }
       Translate(e);
     }
+    drained_ = false;
     out = pending_.front();
     pending_.pop_front();
     return true;
   }
 
+  // Sleeps in poll() on the timers and the window system's connection until a
+  // deadline has passed or an event is waiting; SDL's queue is looked at after
+  // each wake-up (and every kIdleWakeMillis for events that come other ways).
   void WaitEvent() override {
-    if (!pending_.empty() || !events_ok_) return;
-    if (wake_fd_ < 0) {
-      SDL_WaitEvent(nullptr);  // leaves the event on the queue
-      return;
-    }
-    // Wakes on a timer tick (the eventfd) or on input from the window system's
-    // connection; the timeout covers events that arrive by other ways.
-    for (;;) {
-      SDL_PumpEvents();
-      if (SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) return;
-      pollfd fds[2] = {{wake_fd_, POLLIN, 0}, {x11_fd_, POLLIN, 0}};
-      poll(fds, x11_fd_ >= 0 ? 2 : 1, 10);
-      uint64_t count = 0;
-      [[maybe_unused]] const ssize_t n = read(wake_fd_, &count, sizeof count);
+    if (!pending_.empty() || (!events_ok_ && timers_.empty())) return;
+    std::vector<pollfd> fds;
+    // Right after a poll that emptied SDL's queue there is nothing to pump: what
+    // arrives from now on makes the connection readable.
+    bool pump = !drained_;
+    drained_ = false;
+    for (;; pump = true) {
+      if (events_ok_ && pump) {
+        SDL_PumpEvents();
+        if (SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) return;
+      }
+      fds.clear();
+      for (const auto& [id, timer] : timers_) fds.push_back({timer->Fd(), POLLIN, 0});
+      if (x11_fd_ >= 0) fds.push_back({x11_fd_, POLLIN, 0});
+      if (poll(fds.data(), fds.size(), kIdleWakeMillis) <= 0) continue;
+      for (size_t i = 0; i < timers_.size(); ++i)
+        if (fds[i].revents & POLLIN) return;  // taken off by the next PollEvent
     }
   }
 
@@ -255,9 +255,11 @@ class SdlBackend : public Backend {
   }
 
   int StartTimer(int period_ms) override {
-    if (period_ms <= 0 || !events_ok_ || timer_event_ == static_cast<Uint32>(-1)) return 0;
+    if (period_ms <= 0) return 0;
+    auto timer = std::make_unique<TickTimer>(period_ms);
+    if (!timer->Ok()) return 0;
     const int id = next_timer_id_++;
-    timers_.emplace(id, std::make_unique<TickThread>(id, period_ms, timer_event_, wake_fd_));
+    timers_.emplace(id, std::move(timer));
     return id;
   }
 
@@ -275,11 +277,13 @@ class SdlBackend : public Backend {
  private:
   void Push(EventKind kind, int data, int mods) { pending_.push_back(Event{kind, data, mods}); }
 
+  // One TimerTick event per deadline passed, timers in the order they were started.
+  void CollectTicks() {
+    for (const auto& [id, timer] : timers_)
+      for (int n = timer->TakeTicks(); n > 0; --n) Push(EventKind::TimerTick, id, 0);
+  }
+
   void Translate(const SDL_Event& e) {
-    if (e.type == timer_event_) {
-      Push(EventKind::TimerTick, e.user.code, 0);
-      return;
-    }
     switch (e.type) {
       case SDL_KEYDOWN:
       case SDL_KEYUP: {
@@ -314,16 +318,15 @@ class SdlBackend : public Backend {
 
   bool events_ok_ = false;
   bool video_ok_ = false;
-  Uint32 timer_event_ = static_cast<Uint32>(-1);
+  bool drained_ = false;  // the last PollEvent found SDL's queue empty
   SDL_Window* window_ = nullptr;
   SDL_GLContext context_ = nullptr;
-  int wake_fd_ = -1;
   int x11_fd_ = -1;
   int width_ = 0;
   int height_ = 0;
   int swap_interval_ = -2;
   std::deque<Event> pending_;
-  std::map<int, std::unique_ptr<TickThread>> timers_;
+  std::map<int, std::unique_ptr<TickTimer>> timers_;
   int next_timer_id_ = 1;
 };
 
