@@ -119,6 +119,23 @@ TEST(ProgramEnd, StdExitInsideTheFrameLoopEndsTheLayerFirst) {
       ::testing::ExitedWithCode(3), kCleanEnd);
 }
 
+// Libraries tear themselves down in atexit handlers of their own (Mesa its EGL
+// displays and driver); the layer must close its window and GL context first. A
+// handler registered before the graphics were opened stands in for them here.
+TEST(ProgramEnd, OnStdExitTheLayerEndsBeforeTheHandlersOfWhatItSetUp) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        test_support::HeadlessSetup setup;
+        setup.draw = true;
+        test_support::InstallHeadless(setup);
+        std::atexit([] { std::fprintf(stderr, platform::Ended() ? "layer ended first\n" : "layer still open\n"); });
+        if (!OpenGraphics(64, 48)) std::abort();
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "layer ended first");
+}
+
 // The SDL backend without a window: its timer thread and (through SDL's dummy
 // output) its audio thread run until the program ends.
 TEST(ProgramEnd, QuitOnTheSdlBackendWithTimerAndSoundThreadsRunning) {

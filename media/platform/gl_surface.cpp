@@ -141,6 +141,11 @@ bool OffscreenGL::Open(int width, int height, std::string& error) {
   s->width = width;
   s->height = height;
   state_ = std::move(s);
+  static bool ends_first = false;
+  if (!ends_first) {
+    ends_first = true;
+    EndBeforeExitHandlersSoFar();
+  }
   return true;
 }
 

@@ -61,7 +61,7 @@ void EndAtExit() {
   auto& p = P();
   if (p.at_exit) return;
   p.at_exit = true;
-  std::atexit([] { RunEveryExitHook(); });
+  EndBeforeExitHandlersSoFar();
 }
 
 }  // namespace
@@ -123,6 +123,12 @@ void RunExitHooks() {
 }
 
 bool Ended() { return P().ended; }
+
+void EndBeforeExitHandlersSoFar() {
+  // Handlers registered with atexit run in reverse order; this one comes before
+  // all that are registered now, and ending twice does nothing.
+  std::atexit([] { RunEveryExitHook(); });
+}
 
 bool RunReportingErrors(const std::function<void()>& step) {
   try {

@@ -146,6 +146,12 @@ void AddExitHook(std::function<void()> hook);
 void RunExitHooks();
 // True once RunExitHooks has begun.
 bool Ended();
+// When the program ends by returning from main or by std::exit, the layer ends
+// before every handler registered with atexit up to now. Called once a library
+// that tears itself down in such a handler (Mesa: its EGL displays, drivers and
+// worker threads) has been set up, so the layer still closes its window and GL
+// context while that library works. (Exit ends the layer before std::exit.)
+void EndBeforeExitHandlersSoFar();
 // Runs `step`. An error it lets out has its text written to standard error
 // ("unknown error" when it carries none), and then false is returned.
 bool RunReportingErrors(const std::function<void()>& step);

@@ -160,6 +160,11 @@ class SdlBackend : public Backend {
       window_ = nullptr;
       return false;
     }
+    static bool ends_first = false;
+    if (!ends_first) {
+      ends_first = true;
+      EndBeforeExitHandlersSoFar();
+    }
     // The window system's connection, watched while waiting for events.
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
