@@ -90,15 +90,20 @@ void EndsTheGame(int frame, void (*end)()) {
   }
 }
 
+// The headless backend drawing for real: images and glyphs get textures.
+void InstallDrawingHeadless() {
+  test_support::HeadlessSetup setup;
+  setup.draw = true;
+  test_support::InstallHeadless(setup);
+}
+
 const char* const kCleanEnd = "after exit: timer refused, graphics refused";
 
 TEST(ProgramEnd, QuitInsideTheFrameLoopWithEveryKindOfGlobalAlive) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(
       {
-        test_support::HeadlessSetup setup;
-        setup.draw = true;  // real textures for the images and the glyphs
-        test_support::InstallHeadless(setup);
+        InstallDrawingHeadless();
         HoldEverything(true);
         RunFramesThenEnd(Quit);
       },
@@ -110,9 +115,7 @@ TEST(ProgramEnd, StdExitInsideTheFrameLoopEndsTheLayerFirst) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(
       {
-        test_support::HeadlessSetup setup;
-        setup.draw = true;
-        test_support::InstallHeadless(setup);
+        InstallDrawingHeadless();
         HoldEverything(true);
         RunFramesThenEnd([] { std::exit(3); });
       },
@@ -126,9 +129,7 @@ TEST(ProgramEnd, OnStdExitTheLayerEndsBeforeTheHandlersOfWhatItSetUp) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(
       {
-        test_support::HeadlessSetup setup;
-        setup.draw = true;
-        test_support::InstallHeadless(setup);
+        InstallDrawingHeadless();
         std::atexit([] { std::fprintf(stderr, platform::Ended() ? "layer ended first\n" : "layer still open\n"); });
         if (!OpenGraphics(64, 48)) std::abort();
         std::exit(0);
