@@ -3,8 +3,12 @@ JOBS ?= $(shell nproc)
 BUILD_DIR ?= build
 TEST_DIR ?= build-test
 BENCH_DIR ?= build-bench
+TSAN_DIR ?= build-tsan
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS ?=
 
-.PHONY: all deps build play test bench fuzz clean
+.PHONY: all deps build play test test-tsan bench fuzz fuzz-run clean
 
 all: build
 
@@ -35,10 +39,22 @@ bench: deps
 	loop='set -e; for b in bench/*_bench; do echo "== $$b"; ./$$b; done'; \
 	if [ -z "$$DISPLAY" ]; then xvfb-run -a -s "-screen 0 1280x1024x24" sh -c "$$loop"; else sh -c "$$loop"; fi
 
+# The audio, sound, mixer, timer and input suites under ThreadSanitizer.
+test-tsan: deps
+	cmake -S . -B $(TSAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DZARN_TSAN=ON -DZARN_TESTS=ON -DZARN_TOOLS=OFF
+	cmake --build $(TSAN_DIR) -j $(JOBS)
+	cd $(TSAN_DIR) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+		ctest --output-on-failure -j $(JOBS)
+
+# The libFuzzer programs and the instrumented libraries they need, nothing else.
 fuzz: deps
-	cmake -S . -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-		-DZARN_FUZZ=ON -DZARN_SANITIZE=ON -DZARN_TOOLS=OFF
-	cmake --build build-fuzz -j $(JOBS)
+	cmake -S . -B $(FUZZ_DIR) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+		-DZARN_FUZZ=ON -DZARN_SANITIZE=ON -DZARN_TESTS=OFF -DZARN_TOOLS=OFF
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzz_targets
+
+# Every fuzz target (or those in FUZZ_TARGETS) for FUZZ_SECONDS each, in turn.
+fuzz-run: fuzz
+	bash tests/fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 clean:
-	rm -rf $(BUILD_DIR) $(TEST_DIR) $(BENCH_DIR) build-fuzz
+	rm -rf $(BUILD_DIR) $(TEST_DIR) $(BENCH_DIR) $(TSAN_DIR) $(FUZZ_DIR)

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <filesystem>
-#include <thread>
+#include <condition_variable>
+#include <mutex>
 
 #include "media/platform/audio_devices.h"
 #include "support/audio_support.h"
@@ -16,10 +16,8 @@ using namespace audio_test;
 // A callback that writes a running frame counter to both sides.
 struct Counter {
   int next = 0;
-  int calls = 0;
   platform::AudioCallback Callback() {
     return [this](int16_t* out, int frames) {
-      ++calls;
       for (int i = 0; i < frames; ++i, ++next) {
         out[2 * i] = static_cast<int16_t>(next);
         out[2 * i + 1] = static_cast<int16_t>(-next);
@@ -86,28 +84,46 @@ TEST(SdlAudio, FeedsTheDeviceFromTheCallback) {
   ScopedEnv driver("SDL_AUDIODRIVER", "disk");
   ScopedEnv file("SDL_DISKAUDIOFILE", raw);
   ScopedEnv delay("SDL_DISKAUDIODELAY", "1");
-  Counter counter;
-  auto device = platform::OpenSdlAudio(44100, counter.Callback());
+  // The callback's frames are never silent (1 .. 30000 on the left, negated on the
+  // right), so they can be told from the silence SDL writes while the device is
+  // still paused between opening and starting.
+  struct Feed {
+    std::mutex lock;
+    std::condition_variable fed;
+    int next = 0;
+    int calls = 0;
+  } feed;
+  auto value = [](int frame) { return static_cast<int16_t>(1 + frame % 30000); };
+  auto device = platform::OpenSdlAudio(44100, [&](int16_t* out, int frames) {
+    std::lock_guard<std::mutex> hold(feed.lock);
+    for (int i = 0; i < frames; ++i, ++feed.next) {
+      out[2 * i] = value(feed.next);
+      out[2 * i + 1] = static_cast<int16_t>(-value(feed.next));
+    }
+    ++feed.calls;
+    feed.fed.notify_all();
+  });
   ASSERT_NE(device, nullptr) << "SDL's disk audio driver should always open";
   EXPECT_EQ(device->Rate(), 44100);
-  // Wait (bounded by wall time, generous for a loaded machine) until a few
-  // buffers have gone out.
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (std::filesystem::file_size(raw) < 8 * 4096 && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  {
+    // The bound only turns a stuck device into a failure; no timing is checked.
+    std::unique_lock<std::mutex> hold(feed.lock);
+    ASSERT_TRUE(feed.fed.wait_for(hold, std::chrono::seconds(120), [&] { return feed.calls >= 8; }))
+        << "the device asked for " << feed.calls << " buffers";
   }
-  device->Lock();
-  int calls = counter.calls;
-  device->Unlock();
-  EXPECT_GT(calls, 0);
   device.reset();  // closes the device and waits for the audio thread
+
+  // Every buffer the callback filled went out, in order, after a silent start.
   Bytes out = ReadFile(raw);
-  ASSERT_GE(out.size(), 4u * 4096);
-  for (size_t f = 0; f < out.size() / 4; f += 331) {
-    int16_t l = static_cast<int16_t>(out[4 * f] | (out[4 * f + 1] << 8));
-    int16_t r = static_cast<int16_t>(out[4 * f + 2] | (out[4 * f + 3] << 8));
-    ASSERT_EQ(l, static_cast<int16_t>(f)) << f;
-    ASSERT_EQ(r, static_cast<int16_t>(-static_cast<int>(f))) << f;
+  ASSERT_EQ(out.size() % 4, 0u);
+  const size_t frames = out.size() / 4;
+  auto sample = [&](size_t at) { return static_cast<int16_t>(out[at] | (out[at + 1] << 8)); };
+  size_t first = 0;
+  while (first < frames && sample(4 * first) == 0 && sample(4 * first + 2) == 0) ++first;
+  ASSERT_EQ(frames - first, static_cast<size_t>(feed.next)) << first << " silent frames of " << frames;
+  for (size_t f = 0; f < frames - first; ++f) {
+    ASSERT_EQ(sample(4 * (first + f)), value(static_cast<int>(f))) << f;
+    ASSERT_EQ(sample(4 * (first + f) + 2), -value(static_cast<int>(f))) << f;
   }
 }
 

@@ -1,6 +1,9 @@
 // Images loaded from files: masking, strips, flags, frames and the loader list.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "media/graphics/image.h"
 #include "media/graphics/pixmap_loaders.h"
 #include "media/media.h"
@@ -225,4 +228,25 @@ TEST(PixmapLoaderList, NewLoadersAreTriedFirstAndFailuresFallThrough) {
   // A stream shorter than the tiny loader's header makes it throw: not fatal.
   TMemoryStream shorty(std::vector<uint8_t>{'P'});
   EXPECT_FALSE(LoadPixmap(shorty));
+}
+
+TEST(PixmapLoaderList, RegisteringAgainMovesTheLoaderToTheFront) {
+  static TinyLoader first, second;
+  RegisterPixmapLoader(&first);
+  RegisterPixmapLoader(&second);
+  RegisterPixmapLoader(&first);
+  RegisterPixmapLoader(&first);
+  EXPECT_EQ(PixmapLoaders(), &first);
+  EXPECT_EQ(first._succ, &second);
+  // The list still ends and holds each loader once.
+  std::vector<const TPixmapLoader*> seen;
+  for (const TPixmapLoader* l = PixmapLoaders(); l; l = l->_succ) {
+    ASSERT_EQ(std::count(seen.begin(), seen.end(), l), 0) << "the list loops back to loader " << seen.size();
+    seen.push_back(l);
+  }
+  // Data no loader knows ends the walk after each loader had one try.
+  const int before = first.calls + second.calls;
+  TMemoryStream junk(std::vector<uint8_t>{'n', 'o', 'p', 'e'});
+  EXPECT_FALSE(LoadPixmap(junk));
+  EXPECT_EQ(first.calls + second.calls, before + 2);
 }

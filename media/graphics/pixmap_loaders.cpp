@@ -38,6 +38,14 @@ TPixmapLoader*& Head() {
 
 void RegisterPixmapLoader(TPixmapLoader* loader) {
   TPixmapLoader*& head = Head();
+  // A loader already in the list moves to the front: linking it in a second
+  // time would close the list into a loop that loading never leaves.
+  for (TPixmapLoader** at = &head; *at; at = &(*at)->_succ) {
+    if (*at == loader) {
+      *at = loader->_succ;
+      break;
+    }
+  }
   loader->_succ = head;
   head = loader;
 }

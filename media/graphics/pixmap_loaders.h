@@ -26,8 +26,8 @@ class TPixmapLoader {
   virtual PixmapPtr LoadPixmap(TStream& stream) = 0;
 };
 
-// Puts a loader at the front of the list. The list does not own it; it must live
-// as long as loading may happen.
+// Puts a loader at the front of the list (moves it there when it is in the list
+// already). The list does not own it; it must live as long as loading may happen.
 void RegisterPixmapLoader(TPixmapLoader* loader);
 // The first loader of the list (the BMP and JPEG loaders are always in it).
 TPixmapLoader* PixmapLoaders();
