@@ -3,8 +3,11 @@ JOBS ?= $(shell nproc)
 BUILD_DIR ?= build
 TEST_DIR ?= build-test
 BENCH_DIR ?= build-bench
+# make install PREFIX=/usr DESTDIR=/tmp/stage
+PREFIX ?= /usr/local
+DESTDIR ?=
 
-.PHONY: all deps build play test bench fuzz clean
+.PHONY: all deps build play test bench fuzz install package clean
 
 all: build
 
@@ -17,6 +20,13 @@ build: deps
 
 play: build
 	./$(BUILD_DIR)/zarn
+
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
+
+# The Debian package of the release build, written into $(BUILD_DIR).
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 test: deps
 	cmake -S . -B $(TEST_DIR) -DCMAKE_BUILD_TYPE=Debug -DZARN_SANITIZE=ON -DZARN_TESTS=ON

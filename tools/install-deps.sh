@@ -14,6 +14,7 @@ PACKAGES=(
   fontforge python3-fontforge
   fonts-dejavu-core
   nlohmann-json3-dev
+  desktop-file-utils appstream
 )
 
 missing=()
