@@ -110,7 +110,10 @@ Backend& Current();
 // Installs a backend (replacing and destroying the previous one).
 void Install(std::unique_ptr<Backend> backend);
 
-std::unique_ptr<Backend> CreateSdlBackend();
+// `scale`: the window shows the program's picture that many times as large
+// (1 to kMaxWindowScale); the program still draws at its own size.
+inline constexpr int kMaxWindowScale = 8;
+std::unique_ptr<Backend> CreateSdlBackend(int scale = 1);
 
 struct HeadlessOptions {
   std::string script;        // scripted input file, or empty for none

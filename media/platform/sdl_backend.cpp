@@ -329,6 +329,9 @@ class SdlBackend : public Backend {
 
 }  // namespace
 
-std::unique_ptr<Backend> CreateSdlBackend() { return std::make_unique<SdlBackend>(); }
+std::unique_ptr<Backend> CreateSdlBackend(int scale) {
+  (void)scale;
+  return std::make_unique<SdlBackend>();
+}
 
 }  // namespace platform
