@@ -15,6 +15,7 @@ PACKAGES=(
   fonts-dejavu-core
   nlohmann-json3-dev
   desktop-file-utils appstream
+  openbox
 )
 
 missing=()
