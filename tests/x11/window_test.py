@@ -202,6 +202,18 @@ def focus(d, w):
     time.sleep(0.3)
 
 
+def soon(test, timeout=20.0):
+    """Whether test() holds within the timeout (frames after a switch take a
+    while to arrive on a busy machine)."""
+    end = time.time() + timeout
+    while True:
+        if test():
+            return True
+        if time.time() > end:
+            return False
+        time.sleep(0.2)
+
+
 def blocks_of_two(data, stride, x0, y0, w, h, step=7):
     """Whether the w x h picture at (x0, y0) consists of uniform 2 x 2 blocks
     (every step-th block looked at) and is not all black."""
@@ -277,26 +289,34 @@ def run_scaled(d, binary):
         key(d, ["Alt_L", "Return"])
         g = wait_geometry(d, w, (sw, sh))
         check(g == (sw, sh, 0, 0), f"Alt+Enter: the window fills the {sw}x{sh} screen (got {g})")
-        time.sleep(0.5)
-        full, fstride = image(w, sw, sh)
         factor = min(sw // WIDTH, sh // HEIGHT)
         x0, y0 = sw // 2 - WIDTH * factor // 2, sh // 2 - HEIGHT * factor // 2
-        same = all(pixel(full, fstride, x0 + factor * x + dx, y0 + factor * y + dy) == pixel(windowed, wstride, x, y)
-                   for y in range(0, HEIGHT, 3) for x in range(0, WIDTH, 3) for dx in (0, factor - 1)
-                   for dy in (0, factor - 1))
-        check(same, f"full screen: the picture enlarged {factor} times at ({x0}, {y0}), pixel for pixel")
         border = [(0, 0), (x0 - 1, sh // 2), (sw - 1, sh - 1), (sw // 2, y0 - 1 if y0 > 0 else sh - 1)]
         if y0 > 0:
             border.append((sw // 2, sh - y0))
-        check(all(pixel(full, fstride, x, y) == b"\0\0\0" for x, y in border if 0 <= x < sw and 0 <= y < sh),
-              "full screen: black around the picture")
+
+        def enlarged():
+            full, fstride = image(w, sw, sh)
+            return all(pixel(full, fstride, x0 + factor * x + dx, y0 + factor * y + dy) == pixel(windowed, wstride, x, y)
+                       for y in range(0, HEIGHT, 3) for x in range(0, WIDTH, 3) for dx in (0, factor - 1)
+                       for dy in (0, factor - 1))
+
+        def black_around():
+            full, fstride = image(w, sw, sh)
+            return all(pixel(full, fstride, x, y) == b"\0\0\0" for x, y in border if 0 <= x < sw and 0 <= y < sh)
+
+        check(soon(enlarged), f"full screen: the picture enlarged {factor} times at ({x0}, {y0}), pixel for pixel")
+        check(soon(black_around), "full screen: black around the picture")
         key(d, ["F11"])
         g = wait_geometry(d, w, (WIDTH, HEIGHT))
         check(g[:2] == (WIDTH, HEIGHT), f"F11: back to the {WIDTH}x{HEIGHT} window (got {g})")
-        time.sleep(0.5)
-        back = image(w, WIDTH, HEIGHT)[0]
-        check(len(back) == len(windowed) and all(back[i:i + 3] == windowed[i:i + 3] for i in range(0, len(back), 4)),
-              "F11: the window shows the picture as before")
+
+        def as_before():
+            back = image(w, WIDTH, HEIGHT)[0]
+            return len(back) == len(windowed) and all(back[i:i + 3] == windowed[i:i + 3]
+                                                      for i in range(0, len(back), 4))
+
+        check(soon(as_before), "F11: the window shows the picture as before")
         check(proc.poll() is None, "the switches do not end the program")
         escape_ends(d, w, proc, "full screen")
     finally:
