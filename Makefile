@@ -8,7 +8,11 @@ FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS ?=
 
-.PHONY: all deps build play test test-tsan bench fuzz fuzz-run clean
+# make install PREFIX=/usr DESTDIR=/tmp/stage
+PREFIX ?= /usr/local
+DESTDIR ?=
+
+.PHONY: all deps build play test test-tsan bench fuzz fuzz-run install package clean
 
 all: build
 
@@ -21,6 +25,13 @@ build: deps
 
 play: build
 	./$(BUILD_DIR)/zarn
+
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
+
+# The Debian package of the release build, written into $(BUILD_DIR).
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 # intercept_tls_get_addr=0: gcc 12's sanitizer runtime can record a garbage extent
 # for the dynamic TLS block glibc allocates with malloc for Mesa's driver ("glibc

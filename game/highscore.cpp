@@ -49,9 +49,11 @@ bool WriteScoreFile(std::u16string_view path, const ScoreTable& table, std::stri
   return ReplaceFileLines(path, std::span<const String>(table.data(), kSavedLines), error);
 }
 
-void MergeScore(std::u16string_view path) {
+void MergeScore(std::u16string_view path, std::u16string_view seed) {
   ScoreTable& table = G.HiTable;
   const ScoreFileState state = ReadScoreFile(path, table);
+  // A seed that cannot be read leaves the empty table a missing file gives.
+  if (state == ScoreFileState::Missing && !seed.empty()) ReadScoreFile(seed, table);
   table[20] = G.PlayerName;
   table[21] = IntText(G.Score);
   SortEntries(table);

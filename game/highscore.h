@@ -41,7 +41,9 @@ void SortEntries(ScoreTable& table);
 bool WriteScoreFile(std::u16string_view path, const ScoreTable& table, std::string& error);
 
 // Merges (G.PlayerName, G.Score) into the table of the file at `path`: reads it
-// into G.HiTable, puts the result into entry 10, sorts and saves. A file that
-// cannot be read (but is there) or cannot be written is left untouched, with a
-// message on standard error; G.HiTable holds the merged table either way.
-void MergeScore(std::u16string_view path);
+// into G.HiTable, puts the result into entry 10, sorts and saves. While there is
+// no file at `path`, the table is read from `seed` instead (when one is named),
+// so a player's own table starts as a copy of the one the game came with. A file
+// that cannot be read (but is there) or cannot be written is left untouched, with
+// a message on standard error; G.HiTable holds the merged table either way.
+void MergeScore(std::u16string_view path, std::u16string_view seed = {});

@@ -3,4 +3,7 @@
 
 void GameMain();  // game/flow.h
 
-int main(int argc, char** argv) { return RunProgram(argc, argv, GameMain); }
+int main(int argc, char** argv) {
+  // Installed as <prefix>/bin/zarn, the game's files are in <prefix>/share/zarn.
+  return RunProgram(argc, argv, GameMain, ProgramLayout{.name = "zarn", .marker = "gfx"});
+}

@@ -77,7 +77,11 @@ void NameEntry() {
 }
 
 void Highscore(int mode) {
-  if (mode == 1) MergeScore(TextFromUtf8(files::kScores));
+  if (mode == 1) {
+    // Beside the game while its folder may be written, else in the player's own data folder.
+    const KeptFile scores = PlaceForKeptFile(files::kScores);
+    MergeScore(TextFromUtf8(scores.path), TextFromUtf8(scores.seed));
+  }
   if (mode == 2) DrawTable();
 }
 

@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 
 #include "media/input/keyboard.h"
 #include "media/platform/platform.h"
 #include "media/text/program_dir.h"
+#include "support/child_process.h"
 
 namespace fs = std::filesystem;
 
@@ -94,4 +97,159 @@ TEST(RunProgram, AnUnwritableAudioFileIsAUsageErrorBeforeTheBodyRuns) {
   EXPECT_EXIT(std::exit(RunWith({"--headless", "--audio-out", "/no/such/folder/out.wav"},
                             [] { std::fprintf(stderr, "body ran\n"); })),
               ::testing::ExitedWithCode(2), "^[^\n]*/no/such/folder/out.wav(.|\n)*usage:");
+}
+
+namespace {
+
+// A temporary folder, removed with everything in it at the end of the scope.
+class TempTree {
+ public:
+  TempTree() {
+    std::string pattern = (fs::temp_directory_path() / "zarn_layout_XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
+    root_ = pattern;
+  }
+  ~TempTree() {
+    std::error_code ec;
+    for (const auto& entry : fs::recursive_directory_iterator(root_, ec))
+      if (entry.is_directory(ec)) fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(root_, ec);
+  }
+  fs::path operator/(const std::string& relative) const { return root_ / relative; }
+  fs::path Make(const std::string& relative) const {
+    fs::create_directories(root_ / relative);
+    return root_ / relative;
+  }
+
+ private:
+  fs::path root_;
+};
+
+constexpr ProgramLayout kLayout{.name = "zarn", .marker = "gfx"};
+
+// Sets an environment variable for the scope and puts the old value back.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old, had_ = true;
+    setenv(name, value.c_str(), 1);
+  }
+  ~ScopedEnv() {
+    if (had_) setenv(name_, old_.c_str(), 1);
+    else unsetenv(name_);
+  }
+
+ private:
+  const char* name_;
+  std::string old_;
+  bool had_ = false;
+};
+
+}  // namespace
+
+// A program beside its files uses them; one in <prefix>/bin without them uses
+// <prefix>/share/<name>, wherever the prefix is; anything else stays with the
+// program's own folder (where the missing files are then reported).
+TEST(ProgramDirectory, InstalledTreeIsFoundFromTheProgramsFolder) {
+  TempTree tree;
+  const fs::path portable = tree.Make("portable");
+  tree.Make("portable/gfx");
+  EXPECT_EQ(RuntimeDirectoryFor(portable.string(), kLayout), portable.string());
+
+  const fs::path bin = tree.Make("usr/bin");
+  EXPECT_EQ(RuntimeDirectoryFor(bin.string(), kLayout), bin.string()) << "no share folder yet";
+  tree.Make("usr/share/zarn/data");
+  EXPECT_EQ(RuntimeDirectoryFor(bin.string(), kLayout), bin.string()) << "share folder without gfx";
+  tree.Make("usr/share/zarn/gfx");
+  EXPECT_EQ(RuntimeDirectoryFor(bin.string(), kLayout), (tree / "usr/share/zarn").string());
+  EXPECT_EQ(RuntimeDirectoryFor(bin.string() + "/", kLayout), (tree / "usr/share/zarn").string());
+
+  // A copy of the files beside the program wins over the installed tree.
+  tree.Make("usr/bin/gfx");
+  EXPECT_EQ(RuntimeDirectoryFor(bin.string(), kLayout), bin.string());
+
+  // Only a folder called bin leads to share/.
+  const fs::path games = tree.Make("opt/games");
+  tree.Make("opt/share/zarn/gfx");
+  EXPECT_EQ(RuntimeDirectoryFor(games.string(), kLayout), games.string());
+  // Another program's name finds another share folder, and a layout naming no
+  // marker never looks beyond the program's folder.
+  tree.Make("opt/bin");
+  EXPECT_EQ(RuntimeDirectoryFor((tree / "opt/bin").string(), {.name = "other", .marker = "gfx"}),
+            (tree / "opt/bin").string());
+  EXPECT_EQ(RuntimeDirectoryFor((tree / "opt/bin").string(), kLayout), (tree / "opt/share/zarn").string());
+  EXPECT_EQ(RuntimeDirectoryFor((tree / "opt/bin").string(), {}), (tree / "opt/bin").string());
+  EXPECT_EQ(RuntimeDirectoryFor("/bin", kLayout), "/bin");
+  EXPECT_EQ(RuntimeDirectoryFor("/", kLayout), "/");
+}
+
+// The user's data folder: XDG_DATA_HOME when absolute, else ~/.local/share.
+TEST(KeptFiles, UserDataFolderFollowsTheEnvironment) {
+  {
+    ScopedEnv xdg("XDG_DATA_HOME", "/somewhere/data");
+    EXPECT_EQ(platform::UserDataHome(), "/somewhere/data");
+  }
+  ScopedEnv home("HOME", "/home/player/");
+  {
+    ScopedEnv xdg("XDG_DATA_HOME", "relative/data");
+    EXPECT_EQ(platform::UserDataHome(), "/home/player/.local/share") << "a relative path is not used";
+  }
+  ScopedEnv xdg("XDG_DATA_HOME", "");
+  EXPECT_EQ(platform::UserDataHome(), "/home/player/.local/share");
+}
+
+// Where the highscore table is kept: beside the game while its folder may be
+// written; in the user's folder (made on the way, the game's copy as the seed)
+// for an installed tree, even for a user who could write there.
+TEST(KeptFiles, InstalledOrUnwritableGoesToTheUsersFolder) {
+  TempTree tree;
+  const fs::path launch = fs::current_path();
+  const fs::path game = tree.Make("game");
+  tree.Make("game/data");
+  const fs::path xdg = tree / "xdg/deeper";
+  ScopedEnv env("XDG_DATA_HOME", xdg.string());
+  fs::current_path(game);
+
+  KeptFile place = PlaceForKeptFile("data/score.txt", "zarn", false);
+  EXPECT_EQ(place.path, "data/score.txt");
+  EXPECT_EQ(place.seed, "");
+  EXPECT_FALSE(fs::exists(xdg)) << "nothing is made for a file kept beside the game";
+
+  place = PlaceForKeptFile("data/score.txt", "zarn", true);
+  EXPECT_EQ(place.path, (xdg / "zarn/score.txt").string());
+  EXPECT_EQ(place.seed, "data/score.txt");
+  EXPECT_TRUE(fs::is_directory(xdg / "zarn"));
+  EXPECT_EQ(fs::status(xdg / "zarn").permissions() & fs::perms::all, fs::perms::owner_all);
+
+  // A folder this user may not write: run as an ordinary user, since the
+  // superuser may write anywhere.
+  fs::permissions(game / "data", fs::perms(0555));
+  for (const char* open : {"", "xdg", "xdg/deeper", "xdg/deeper/zarn"}) fs::permissions(tree / open, fs::perms(0777));
+  const int status = test_support::RunInChild(
+      [&] {
+        const KeptFile p = PlaceForKeptFile("data/score.txt", "zarn", false);
+        const KeptFile writable_name = PlaceForKeptFile("score.txt", "zarn", false);
+        if (p.seed != "data/score.txt") return 1;
+        if (p.path != (xdg / "zarn/score.txt").string()) return 2;
+        // The game folder itself (the current one) may not be written either.
+        if (writable_name.seed != "score.txt" || writable_name.path != p.path) return 3;
+        return 0;
+      },
+      true);
+  EXPECT_EQ(status, 0);
+
+  fs::current_path(launch);
+}
+
+TEST(KeptFiles, MakeFoldersMakesTheWholePathOrSaysWhy) {
+  TempTree tree;
+  std::string error;
+  EXPECT_TRUE(platform::MakeFolders((tree / "a/b/c").string(), error)) << error;
+  EXPECT_TRUE(fs::is_directory(tree / "a/b/c"));
+  EXPECT_TRUE(platform::MakeFolders((tree / "a/b/c").string(), error)) << "an existing folder is fine";
+  std::ofstream(tree / "a/file") << "x";
+  EXPECT_FALSE(platform::MakeFolders((tree / "a/file/d").string(), error));
+  EXPECT_NE(error.find("a/file"), std::string::npos) << error;
+  EXPECT_FALSE(platform::MakeFolders((tree / "a/file").string(), error));
+  EXPECT_FALSE(platform::MakeFolders("", error));
 }

@@ -155,11 +155,11 @@ class ScoreFile : public ::testing::Test {
   }
   // Saves (name, score) as the results screen's Space does, with standard error
   // captured.
-  std::string Merge(std::u16string_view name, int score) {
+  std::string Merge(std::u16string_view name, int score, std::u16string_view seed = {}) {
     G.PlayerName = String(name);
     G.Score = score;
     ::testing::internal::CaptureStderr();
-    MergeScore(Path());
+    MergeScore(Path(), seed);
     return ::testing::internal::GetCapturedStderr();
   }
 
@@ -236,6 +236,39 @@ TEST_F(ScoreFile, MissingFileReadsAsTenEmptyEntriesAndIsCreatedOnSave) {
   for (int i = 0; i < 10; ++i) expected.emplace_back(u"", u"0");
   EXPECT_EQ(ReadRaw(File()), FileOf(expected));
   EXPECT_EQ(Listing(), std::vector<std::string>{"score.txt"});
+}
+
+// The player's own table starts from the seed (the table the game came with):
+// the first save reads the seed and writes the player's file, later saves read
+// that file, and the seed is never written.
+TEST_F(ScoreFile, SeedStandsInUntilThePlayersFileIsWritten) {
+  const fs::path seed = dir_ / "seed.txt";
+  const std::string seed_bytes = Lines({"Tabea", "120", "Quirin", "96"}, "\n");
+  WriteRaw(seed, seed_bytes);
+  const String seed_path = TextFromUtf8(seed.string());
+  EXPECT_EQ(Merge(u"Neu", 100, seed_path), "");
+  EXPECT_EQ(EntriesOf(G.HiTable)[0], Entry(u"Tabea", u"120"));
+  EXPECT_EQ(EntriesOf(G.HiTable)[1], Entry(u"Neu", u"100"));
+  EXPECT_EQ(EntriesOf(G.HiTable)[2], Entry(u"Quirin", u"96"));
+  EXPECT_EQ(ReadRaw(File()).rfind("Tabea\r\n120\r\nNeu\r\n100\r\nQuirin\r\n96\r\n", 0), 0u);
+  EXPECT_EQ(ReadRaw(seed), seed_bytes);
+
+  WriteRaw(seed, Lines({"Other", "500"}, "\n"));
+  EXPECT_EQ(Merge(u"Zed", 110, seed_path), "");
+  EXPECT_EQ(ReadRaw(File()).rfind("Tabea\r\n120\r\nZed\r\n110\r\nNeu\r\n100\r\n", 0), 0u)
+      << "the seed counts only while the player's file is missing";
+
+  // A seed that is not there gives the empty table of a missing file.
+  fs::remove(File());
+  EXPECT_EQ(Merge(u"Neu", 7, TextFromUtf8((dir_ / "no-seed.txt").string())), "");
+  EXPECT_EQ(ReadRaw(File()).rfind("Neu\r\n7\r\n\r\n0\r\n", 0), 0u);
+
+  // A player's file that is there but cannot be read is not replaced by the seed.
+  fs::remove(File());
+  fs::create_directories(File() / "inside");
+  const std::string err = Merge(u"Neu", 4, seed_path);
+  EXPECT_NE(err.find("cannot read the highscore table"), std::string::npos) << err;
+  EXPECT_TRUE(fs::is_directory(File() / "inside"));
 }
 
 // Two saves in one run: the second reads what the first wrote, and the spare

@@ -14,6 +14,8 @@ PACKAGES=(
   fontforge python3-fontforge
   fonts-dejavu-core
   nlohmann-json3-dev
+  desktop-file-utils appstream
+  openbox
 )
 
 missing=()

@@ -52,7 +52,8 @@ int SetupFromCommandLine(int argc, char** argv) {
   const char* program = argc > 0 && argv[0] != nullptr ? argv[0] : "zarn";
   auto usage = [&](const std::string& what) {
     std::fprintf(stderr,
-                 "%s: %s\nusage: %s [--headless [--script FILE] [--clock-start MS] [--audio-out PATH] [--trace FILE]]\n",
+                 "%s: %s\nusage: %s [--scale N] [--headless [--script FILE] [--clock-start MS] [--audio-out PATH] "
+                 "[--trace FILE]]\n",
                  program, what.c_str(), program);
     return 2;
   };
@@ -60,6 +61,7 @@ int SetupFromCommandLine(int argc, char** argv) {
   HeadlessOptions options;
   bool headless_only = false;
   std::string trace;
+  int scale = 1;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     auto value = [&](std::string& out) {
@@ -87,6 +89,13 @@ int SetupFromCommandLine(int argc, char** argv) {
         return usage("--clock-start needs a number from 0 to 4294967295, not \"" + ms + "\"");
       options.clock_start = static_cast<uint32_t>(v);
       headless_only = true;
+    } else if (arg == "--scale") {
+      std::string n;
+      if (!value(n)) return usage("--scale needs a whole number from 1 to " + std::to_string(kMaxWindowScale));
+      if (n.size() != 1 || n[0] < '1' || n[0] > '0' + kMaxWindowScale)
+        return usage("--scale needs a whole number from 1 to " + std::to_string(kMaxWindowScale) + ", not \"" + n +
+                     "\"");
+      scale = n[0] - '0';
     } else {
       return usage("unknown option \"" + arg + "\"");
     }
@@ -94,9 +103,11 @@ int SetupFromCommandLine(int argc, char** argv) {
   if (headless_only && !headless)
     return usage("--script, --clock-start, --audio-out and --trace need --headless");
   if (!headless) {
-    Install(CreateSdlBackend());
+    Install(CreateSdlBackend(scale));
     return -1;
   }
+  // The headless window fills no display: its picture is the program's own
+  // size whatever the scale.
   TraceFile() = FromLaunchDirectory(trace);
   options.script = FromLaunchDirectory(options.script);
   options.audio_out = FromLaunchDirectory(options.audio_out);

@@ -6,6 +6,7 @@
 namespace platform {
 
 // Understands:
+//   --scale N             the window N times the program's size (1 to kMaxWindowScale)
 //   --headless            no window; virtual clock; nothing drawn unless a shot is asked for
 //   --script FILE         scripted input for the headless run
 //   --clock-start MS      the virtual clock's value at start

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <vector>
 
+#include "media/platform/gl_fbo.h"
 #include "media/platform/platform.h"
 
 namespace platform {
@@ -38,19 +39,9 @@ bool ReadGlPixels(int x, int y, int w, int h, int surface_w, int surface_h, uint
 struct OffscreenGL::State {
   EGLDisplay display = EGL_NO_DISPLAY;
   EGLContext context = EGL_NO_CONTEXT;
-  GLuint fbo = 0;
-  GLuint color = 0;
+  GlFramebuffer framebuffer;
   int width = 0;
   int height = 0;
-  PFNGLGENFRAMEBUFFERSPROC GenFramebuffers = nullptr;
-  PFNGLBINDFRAMEBUFFERPROC BindFramebuffer = nullptr;
-  PFNGLDELETEFRAMEBUFFERSPROC DeleteFramebuffers = nullptr;
-  PFNGLGENRENDERBUFFERSPROC GenRenderbuffers = nullptr;
-  PFNGLBINDRENDERBUFFERPROC BindRenderbuffer = nullptr;
-  PFNGLDELETERENDERBUFFERSPROC DeleteRenderbuffers = nullptr;
-  PFNGLRENDERBUFFERSTORAGEPROC RenderbufferStorage = nullptr;
-  PFNGLFRAMEBUFFERRENDERBUFFERPROC FramebufferRenderbuffer = nullptr;
-  PFNGLCHECKFRAMEBUFFERSTATUSPROC CheckFramebufferStatus = nullptr;
 };
 
 OffscreenGL::OffscreenGL() = default;
@@ -59,16 +50,9 @@ OffscreenGL::~OffscreenGL() { Close(); }
 bool OffscreenGL::IsOpen() const { return state_ != nullptr; }
 int OffscreenGL::Width() const { return state_ ? state_->width : 0; }
 int OffscreenGL::Height() const { return state_ ? state_->height : 0; }
+unsigned OffscreenGL::Framebuffer() const { return state_ ? state_->framebuffer.Id() : 0; }
 
-namespace {
-
-template <class F>
-bool Load(F& fn, const char* name) {
-  fn = reinterpret_cast<F>(eglGetProcAddress(name));
-  return fn != nullptr;
-}
-
-}  // namespace
+void* EglProcAddress(const char* name) { return reinterpret_cast<void*>(eglGetProcAddress(name)); }
 
 bool OffscreenGL::Open(int width, int height, std::string& error) {
   Close();
@@ -116,25 +100,8 @@ bool OffscreenGL::Open(int width, int height, std::string& error) {
   if (s->context == EGL_NO_CONTEXT) return fail("cannot create an OpenGL compatibility context");
   if (!eglMakeCurrent(s->display, EGL_NO_SURFACE, EGL_NO_SURFACE, s->context))
     return fail("cannot make the offscreen context current");
-  if (!Load(s->GenFramebuffers, "glGenFramebuffers") || !Load(s->BindFramebuffer, "glBindFramebuffer") ||
-      !Load(s->DeleteFramebuffers, "glDeleteFramebuffers") ||
-      !Load(s->GenRenderbuffers, "glGenRenderbuffers") || !Load(s->BindRenderbuffer, "glBindRenderbuffer") ||
-      !Load(s->DeleteRenderbuffers, "glDeleteRenderbuffers") ||
-      !Load(s->RenderbufferStorage, "glRenderbufferStorage") ||
-      !Load(s->FramebufferRenderbuffer, "glFramebufferRenderbuffer") ||
-      !Load(s->CheckFramebufferStatus, "glCheckFramebufferStatus"))
-    return fail("the OpenGL context has no framebuffer objects");
-  s->GenRenderbuffers(1, &s->color);
-  s->BindRenderbuffer(GL_RENDERBUFFER, s->color);
-  s->RenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
-  s->GenFramebuffers(1, &s->fbo);
-  s->BindFramebuffer(GL_FRAMEBUFFER, s->fbo);
-  s->FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, s->color);
-  if (s->CheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-    s->DeleteFramebuffers(1, &s->fbo);
-    s->DeleteRenderbuffers(1, &s->color);
-    return fail("the offscreen framebuffer is incomplete");
-  }
+  std::string why;
+  if (!s->framebuffer.Create(EglProcAddress, width, height, true, why)) return fail(why.c_str());
   glDrawBuffer(GL_COLOR_ATTACHMENT0);
   glReadBuffer(GL_COLOR_ATTACHMENT0);
   glViewport(0, 0, width, height);
@@ -152,9 +119,7 @@ bool OffscreenGL::Open(int width, int height, std::string& error) {
 void OffscreenGL::Close() {
   if (!state_) return;
   auto& s = *state_;
-  s.BindFramebuffer(GL_FRAMEBUFFER, 0);
-  s.DeleteFramebuffers(1, &s.fbo);
-  s.DeleteRenderbuffers(1, &s.color);
+  s.framebuffer.Destroy(0);
   eglMakeCurrent(s.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
   eglDestroyContext(s.display, s.context);
   // The display stays initialised for the life of the process: opening it again

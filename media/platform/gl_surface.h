@@ -15,6 +15,10 @@ namespace platform {
 // surface.
 bool ReadGlPixels(int x, int y, int w, int h, int surface_w, int surface_h, uint8_t* rgba);
 
+// Looks up a GL entry point through EGL (for the offscreen context); a
+// GlProcLoader.
+void* EglProcAddress(const char* name);
+
 class OffscreenGL {
  public:
   OffscreenGL();
@@ -32,6 +36,8 @@ class OffscreenGL {
   int Height() const;
   // Lets the GL finish the frame (there is nothing to swap).
   void Finish();
+  // The framebuffer object drawn into (the offscreen "window").
+  unsigned Framebuffer() const;
 
  private:
   struct State;

@@ -144,10 +144,21 @@ void HeadlessBackend::QueueDueTicks() {
 bool HeadlessBackend::PollEvent(Event& out) {
   DeliverScript();
   QueueDueTicks();
-  if (queue_.empty()) return false;
-  out = queue_.front();
-  queue_.pop_front();
-  return true;
+  while (!queue_.empty()) {
+    out = queue_.front();
+    queue_.pop_front();
+    // The window's own keys are answered here, as a real window would.
+    if (out.kind == EventKind::FocusLost) window_keys_.Forget();
+    switch (window_keys_.Filter(out)) {
+      case WindowKeys::Verdict::Pass: return true;
+      case WindowKeys::Verdict::Take: break;
+      case WindowKeys::Verdict::Toggle:
+        fullscreen_ = !fullscreen_;
+        ++fullscreen_switches_;
+        break;
+    }
+  }
+  return false;
 }
 
 void HeadlessBackend::WaitEvent() {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "media/platform/gl_surface.h"
+#include "media/platform/input_sources.h"
 #include "media/platform/platform.h"
 #include "media/platform/script.h"
 
@@ -47,13 +48,19 @@ class HeadlessBackend : public Backend {
   std::unique_ptr<AudioDevice> OpenAudio(int rate, AudioCallback callback) override;
   bool ReadPixels(int x, int y, int w, int h, uint8_t* rgba) override;
 
-  // Queues an event as if the window system had delivered it.
+  // Queues an event as if the window system had delivered it (the window's
+  // own keys are taken out when it is polled).
   void PushEvent(const Event& event) { queue_.push_back(event); }
   // Moves the virtual clock forward (feeding the audio device as well).
   void AdvanceClock(uint32_t ms);
   uint64_t FramesPresented() const { return frames_; }
   // True once every script line was delivered.
   bool ScriptDelivered() const { return cursor_ >= script_.lines.size(); }
+  // Whether the window would be shown full screen now: Alt+Enter and F11
+  // switch, as in a real window, and never reach the program. Nothing else
+  // changes here (there is no display to fill).
+  bool Fullscreen() const { return fullscreen_; }
+  int FullscreenSwitches() const { return fullscreen_switches_; }
   // By default the process ends (status 0) once the frame after the script's
   // last line is presented; tests that drive a script turn that off.
   void SetExitAtScriptEnd(bool on) { exit_at_script_end_ = on; }
@@ -86,6 +93,9 @@ class HeadlessBackend : public Backend {
   std::map<int, Timer> timers_;
   int next_timer_id_ = 1;
   bool held_[256] = {};
+  WindowKeys window_keys_;
+  bool fullscreen_ = false;
+  int fullscreen_switches_ = 0;
   std::vector<std::weak_ptr<HeadlessAudioDevice>> audio_;
 };
 

@@ -1,7 +1,12 @@
-// Where the program lives and which directory is current, from the OS.
+// Where the program lives, which directory is current and where the user's data
+// goes, from the OS.
+#include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -31,5 +36,48 @@ std::string CurrentDirectory() {
 }
 
 bool ChangeDirectory(const std::string& path) { return !path.empty() && chdir(path.c_str()) == 0; }
+
+bool MayWriteFolder(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && access(path.c_str(), W_OK | X_OK) == 0;
+}
+
+std::string UserDataHome() {
+  // A relative XDG_DATA_HOME is to be ignored: it would depend on where the
+  // program was started.
+  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && xdg[0] == '/') return xdg;
+  std::string home;
+  if (const char* env = std::getenv("HOME"); env != nullptr && env[0] == '/') {
+    home = env;
+  } else if (const passwd* entry = getpwuid(getuid()); entry != nullptr && entry->pw_dir != nullptr &&
+                                                       entry->pw_dir[0] == '/') {
+    home = entry->pw_dir;
+  }
+  if (home.empty()) return home;
+  if (home.back() == '/') home.pop_back();
+  return home + "/.local/share";
+}
+
+bool MakeFolders(const std::string& path, std::string& error) {
+  if (path.empty()) {
+    error = "no folder named";
+    return false;
+  }
+  // Each prefix ending before a slash, then the whole path.
+  for (size_t end = path.find('/', 1);; end = path.find('/', end + 1)) {
+    const std::string part = path.substr(0, end);
+    if (!part.empty() && part.back() != '/' && mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+      error = part + ": " + std::strerror(errno);
+      return false;
+    }
+    if (end == std::string::npos) break;
+  }
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    error = path + ": not a folder";
+    return false;
+  }
+  return true;
+}
 
 }  // namespace platform

@@ -112,7 +112,10 @@ Backend& Current();
 // Installs a backend (replacing and destroying the previous one).
 void Install(std::unique_ptr<Backend> backend);
 
-std::unique_ptr<Backend> CreateSdlBackend();
+// `scale`: the window shows the program's picture that many times as large
+// (1 to kMaxWindowScale); the program still draws at its own size.
+inline constexpr int kMaxWindowScale = 8;
+std::unique_ptr<Backend> CreateSdlBackend(int scale = 1);
 
 struct HeadlessOptions {
   std::string script;        // scripted input file, or empty for none
@@ -164,6 +167,15 @@ bool RunReportingErrors(const std::function<void()>& step);
 std::string ExecutablePath();
 std::string CurrentDirectory();
 bool ChangeDirectory(const std::string& path);
+// Whether this user may make and rename files in the folder.
+bool MayWriteFolder(const std::string& path);
+// The folder the user's programs keep their data in: $XDG_DATA_HOME when it is
+// an absolute path, else .local/share in the home folder ($HOME, or the one the
+// user database names). Empty when there is no home folder to be found.
+std::string UserDataHome();
+// Makes the folder and every missing folder above it (new ones readable by this
+// user only). True when the folder exists afterwards.
+bool MakeFolders(const std::string& path, std::string& error);
 
 // Files, as far as the stream layer's safe replacing of a file needs the system.
 // Paths are native (UTF-8, forward slashes). Failures come back as the system's

@@ -16,7 +16,9 @@
 #include <vector>
 
 #include "media/platform/audio_devices.h"
+#include "media/platform/gl_present.h"
 #include "media/platform/gl_surface.h"
+#include "media/platform/input_sources.h"
 #include "media/platform/platform.h"
 #include "media/platform/sdl_keys.h"
 #include "media/text/strings.h"
@@ -82,6 +84,8 @@ class TickTimer {
   int fd_;
 };
 
+void* SdlProcAddress(const char* name) { return SDL_GL_GetProcAddress(name); }
+
 int ModsFromSdl(SDL_Keymod mods) {
   int m = 0;
   if (mods & KMOD_SHIFT) m |= 1;
@@ -93,7 +97,7 @@ int ModsFromSdl(SDL_Keymod mods) {
 
 class SdlBackend : public Backend {
  public:
-  SdlBackend() {
+  explicit SdlBackend(int scale) : scale_(scale < 1 ? 1 : scale > kMaxWindowScale ? kMaxWindowScale : scale) {
     // Ctrl+C and SIGTERM keep their default meaning instead of becoming close requests.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_Init(SDL_INIT_EVENTS) != 0) {
@@ -121,6 +125,10 @@ class SdlBackend : public Backend {
       return false;
     }
     video_ok_ = true;
+    // The GL driver stays loaded for the life of the process, like the display
+    // connection: SDL unloads it with the last GL window otherwise, leaving the
+    // driver's own allocations behind.
+    if (!gl_kept_) gl_kept_ = SDL_GL_LoadLibrary(nullptr) == 0;
     // SDL falls back to its offscreen or dummy video drivers when no display is
     // reachable; a game window there would be invisible. Those count only when
     // asked for by name.
@@ -141,12 +149,14 @@ class SdlBackend : public Backend {
     SDL_GL_SetAttribute(SDL_GL_ACCUM_BLUE_SIZE, accum);
     SDL_GL_SetAttribute(SDL_GL_ACCUM_ALPHA_SIZE, accum);
 
-    // Centred on the desktop with integer halves of both sizes.
-    SDL_Rect desk{0, 0, wanted.width, wanted.height};
+    // Centred on the desktop with integer halves of both sizes; --scale makes the
+    // window that many times the program's size.
+    const int window_w = wanted.width * scale_, window_h = wanted.height * scale_;
+    SDL_Rect desk{0, 0, window_w, window_h};
     SDL_GetDisplayBounds(0, &desk);
-    const int x = desk.x + desk.w / 2 - wanted.width / 2;
-    const int y = desk.y + desk.h / 2 - wanted.height / 2;
-    window_ = SDL_CreateWindow(wanted.title.c_str(), x, y, wanted.width, wanted.height, SDL_WINDOW_OPENGL);
+    const int x = desk.x + desk.w / 2 - window_w / 2;
+    const int y = desk.y + desk.h / 2 - window_h / 2;
+    window_ = SDL_CreateWindow(wanted.title.c_str(), x, y, window_w, window_h, SDL_WINDOW_OPENGL);
     if (window_ == nullptr) {
       std::fprintf(stderr, "Cannot create the window: %s\n", SDL_GetError());
       return false;
@@ -175,13 +185,27 @@ class SdlBackend : public Backend {
 #endif
     width_ = wanted.width;
     height_ = wanted.height;
+    alpha_ = (wanted.flags & 4) != 0;
     swap_interval_ = -2;  // unknown until the first Present sets it
+    fullscreen_ = fullscreen_wanted_ = false;
+    if (scale_ > 1 && !StartEnlarging()) {
+      // The program's own size then, as the picture cannot be enlarged.
+      SDL_SetWindowSize(window_, width_, height_);
+      SDL_SetWindowPosition(window_, desk.x + desk.w / 2 - width_ / 2, desk.y + desk.h / 2 - height_ / 2);
+    }
     SDL_StartTextInput();
+    // Gamepads, plugged in now or later; their arrival comes as events.
+    if (!pads_ok_) pads_ok_ = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
     return true;
   }
 
   void CloseWindow() override {
     if (window_ == nullptr) return;
+    for (const auto& [id, pad] : controllers_) SDL_GameControllerClose(pad);
+    controllers_.clear();
+    pad_keys_ = PadKeys();
+    window_keys_.Forget();
+    presenter_.Close();
     SDL_StopTextInput();
     SDL_GL_MakeCurrent(window_, nullptr);
     SDL_GL_DeleteContext(context_);
@@ -204,7 +228,15 @@ class SdlBackend : public Backend {
       SDL_GL_SetSwapInterval(swap_interval);  // not every driver can; then it stays as it is
       swap_interval_ = swap_interval;
     }
+    if (presenter_.IsOpen()) {
+      int w = 0, h = 0;
+      SDL_GL_GetDrawableSize(window_, &w, &h);
+      presenter_.CopyToTarget(w, h);
+    }
     SDL_GL_SwapWindow(window_);
+    // A switch asked for during the frame takes effect between frames, so that
+    // every frame is drawn whole into one place.
+    if (fullscreen_wanted_ != fullscreen_) SwitchFullscreen();
   }
 
   bool PollEvent(Event& out) override {
@@ -288,7 +320,46 @@ class SdlBackend : public Backend {
       for (int n = timer->TakeTicks(); n > 0; --n) Push(EventKind::TimerTick, id, 0);
   }
 
+  // From here on the program draws into a picture of its own size, which each
+  // Present shows enlarged. False (with a message) when the GL context cannot.
+  bool StartEnlarging() {
+    if (presenter_.IsOpen()) return true;
+    std::string error;
+    if (presenter_.Open(width_, height_, alpha_, 0, SdlProcAddress, error)) return true;
+    std::fprintf(stderr, "The picture cannot be enlarged: %s\n", error.c_str());
+    return false;
+  }
+
+  void SwitchFullscreen() {
+    // The desktop's own mode: no mode change, the picture is enlarged instead.
+    if (fullscreen_wanted_ && !StartEnlarging()) {
+      fullscreen_wanted_ = false;
+      return;
+    }
+    if (SDL_SetWindowFullscreen(window_, fullscreen_wanted_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
+      std::fprintf(stderr, "Cannot switch %s full screen: %s\n", fullscreen_wanted_ ? "to" : "from", SDL_GetError());
+      fullscreen_wanted_ = fullscreen_;
+      return;
+    }
+    fullscreen_ = fullscreen_wanted_;
+  }
+
+  // A key event for the program, unless it is one of the window's own keys.
+  void PushKey(EventKind kind, int vk, int mods) {
+    switch (window_keys_.Filter(Event{kind, vk, mods})) {
+      case WindowKeys::Verdict::Pass: break;
+      case WindowKeys::Verdict::Take: return;
+      case WindowKeys::Verdict::Toggle: fullscreen_wanted_ = !fullscreen_wanted_; return;
+    }
+    Push(kind, vk, mods);
+    // These keys type control characters, which text input does not report.
+    if (kind != EventKind::KeyUp && (vk == 8 || vk == 13 || vk == 27)) Push(EventKind::Char, vk, mods);
+  }
+
+  void PushAll(const std::vector<Event>& events) { pending_.insert(pending_.end(), events.begin(), events.end()); }
+
   void Translate(const SDL_Event& e) {
+    std::vector<Event> pad_events;
     switch (e.type) {
       case SDL_KEYDOWN:
       case SDL_KEYUP: {
@@ -296,12 +367,10 @@ class SdlBackend : public Backend {
         const int mods = ModsFromSdl(static_cast<SDL_Keymod>(e.key.keysym.mod));
         if (vk <= 0 || vk > 255) return;
         if (e.type == SDL_KEYUP) {
-          Push(EventKind::KeyUp, vk, mods);
+          PushKey(EventKind::KeyUp, vk, mods);
           return;
         }
-        Push(e.key.repeat ? EventKind::KeyRepeat : EventKind::KeyDown, vk, mods);
-        // These keys type control characters, which text input does not report.
-        if (vk == 8 || vk == 13 || vk == 27) Push(EventKind::Char, vk, mods);
+        PushKey(e.key.repeat ? EventKind::KeyRepeat : EventKind::KeyDown, vk, mods);
         // Alt+F4 asks to close, as the window manager would.
         if (vk == 115 && (mods & 4) && !e.key.repeat) Push(EventKind::Close, 0, mods);
         return;
@@ -312,24 +381,66 @@ class SdlBackend : public Backend {
       case SDL_WINDOWEVENT:
         switch (e.window.event) {
           case SDL_WINDOWEVENT_CLOSE: Push(EventKind::Close, 0, 0); return;
-          case SDL_WINDOWEVENT_FOCUS_LOST: Push(EventKind::FocusLost, 0, 0); return;
+          case SDL_WINDOWEVENT_FOCUS_LOST:
+            window_keys_.Forget();
+            Push(EventKind::FocusLost, 0, 0);
+            return;
           case SDL_WINDOWEVENT_FOCUS_GAINED: Push(EventKind::FocusGained, 0, 0); return;
           default: return;
         }
+      // Gamepads may come and go at any time; one that goes lets go of its keys.
+      case SDL_CONTROLLERDEVICEADDED:
+        if (SDL_GameController* pad = SDL_GameControllerOpen(e.cdevice.which)) {
+          const SDL_JoystickID id = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(pad));
+          if (controllers_.count(id) != 0) {
+            SDL_GameControllerClose(pad);  // reported twice: the first handle stays
+          } else {
+            controllers_[id] = pad;
+          }
+        }
+        return;
+      case SDL_CONTROLLERDEVICEREMOVED:
+        pad_keys_.Removed(e.cdevice.which, pad_events);
+        PushAll(pad_events);
+        if (auto it = controllers_.find(e.cdevice.which); it != controllers_.end()) {
+          SDL_GameControllerClose(it->second);
+          controllers_.erase(it);
+        }
+        return;
+      case SDL_CONTROLLERBUTTONDOWN:
+      case SDL_CONTROLLERBUTTONUP:
+        pad_keys_.Button(e.cbutton.which, PadButtonFromSdl(e.cbutton.button), e.type == SDL_CONTROLLERBUTTONDOWN,
+                         pad_events);
+        PushAll(pad_events);
+        return;
+      case SDL_CONTROLLERAXISMOTION:
+        pad_keys_.Axis(e.caxis.which, PadAxisFromSdl(e.caxis.axis), e.caxis.value, pad_events);
+        PushAll(pad_events);
+        return;
       default:
         return;
     }
   }
 
+  const int scale_;
   bool events_ok_ = false;
   bool video_ok_ = false;
   bool drained_ = false;  // the last PollEvent found SDL's queue empty
+  bool pads_ok_ = false;
+  bool gl_kept_ = false;
   SDL_Window* window_ = nullptr;
   SDL_GLContext context_ = nullptr;
   int x11_fd_ = -1;
   int width_ = 0;
   int height_ = 0;
   int swap_interval_ = -2;
+  bool alpha_ = false;
+  ScaledPresenter presenter_;
+  WindowKeys window_keys_;
+  bool fullscreen_ = false;
+  bool fullscreen_wanted_ = false;
+  PadKeys pad_keys_;
+  std::map<SDL_JoystickID, SDL_GameController*> controllers_;
   std::deque<Event> pending_;
   std::map<int, std::unique_ptr<TickTimer>> timers_;
   int next_timer_id_ = 1;
@@ -337,6 +448,8 @@ class SdlBackend : public Backend {
 
 }  // namespace
 
-std::unique_ptr<Backend> CreateSdlBackend() { return std::make_unique<SdlBackend>(); }
+std::unique_ptr<Backend> CreateSdlBackend(int scale) { return std::make_unique<SdlBackend>(scale); }
 
 }  // namespace platform
+// The window can show the program's picture enlarged (--scale, full screen)
+// and takes gamepads as keys.

@@ -78,4 +78,24 @@ int VirtualKeyFromSdl(int scancode, int keycode) {
   return FromScancode(scancode);
 }
 
+PadButton PadButtonFromSdl(int button) {
+  switch (button) {
+    case SDL_CONTROLLER_BUTTON_A: return PadButton::A;
+    case SDL_CONTROLLER_BUTTON_START: return PadButton::Start;
+    case SDL_CONTROLLER_BUTTON_DPAD_UP: return PadButton::DpadUp;
+    case SDL_CONTROLLER_BUTTON_DPAD_DOWN: return PadButton::DpadDown;
+    case SDL_CONTROLLER_BUTTON_DPAD_LEFT: return PadButton::DpadLeft;
+    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT: return PadButton::DpadRight;
+    default: return PadButton::Other;
+  }
+}
+
+PadAxis PadAxisFromSdl(int axis) {
+  switch (axis) {
+    case SDL_CONTROLLER_AXIS_LEFTX: return PadAxis::LeftX;
+    case SDL_CONTROLLER_AXIS_LEFTY: return PadAxis::LeftY;
+    default: return PadAxis::Other;
+  }
+}
+
 }  // namespace platform

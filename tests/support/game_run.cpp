@@ -32,9 +32,11 @@ fs::path FreshTempDir(const std::string& prefix) {
   return pattern;
 }
 
-// Runs the program with the arguments, standard error into `err_file`; returns the
+// Runs the program with the arguments, the environment settings added and
+// standard error into `err_file`, from `launch_dir` when one is named; returns the
 // exit status (-1 when it did not exit normally).
-int Spawn(const std::string& program, const std::vector<std::string>& args, const fs::path& err_file) {
+int Spawn(const std::string& program, const std::vector<std::string>& args, const fs::path& err_file,
+          const RunOptions& options) {
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(program.c_str()));
   for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -44,6 +46,8 @@ int Spawn(const std::string& program, const std::vector<std::string>& args, cons
   if (pid == 0) {
     if (!freopen(err_file.c_str(), "wb", stderr)) _exit(126);
     if (!freopen("/dev/null", "wb", stdout)) _exit(126);
+    for (const std::string& setting : options.env) putenv(const_cast<char*>(setting.c_str()));
+    if (!options.launch_dir.empty() && chdir(options.launch_dir.c_str()) != 0) _exit(125);
     execv(program.c_str(), argv.data());
     _exit(127);
   }
@@ -102,7 +106,7 @@ Run RunScript(const std::string& script, const RunOptions& options) {
                                    std::to_string(options.clock_start)};
   if (options.trace) args.insert(args.end(), {"--trace", trace_file.string()});
   args.insert(args.end(), options.extra_args.begin(), options.extra_args.end());
-  run.status = Spawn(program_dir + "/zarn", args, err_file);
+  run.status = Spawn(program_dir + "/zarn", args, err_file, options);
   run.err = ReadWhole(err_file);
   run.trace = ReadWhole(trace_file);
   std::istringstream lines(run.trace);

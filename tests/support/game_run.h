@@ -35,6 +35,8 @@ struct RunOptions {
   std::string program_dir;  // folder holding the game and its files; the build folder when empty
   bool trace = true;        // pass --trace
   std::vector<std::string> extra_args;
+  std::vector<std::string> env;  // NAME=value settings added to the program's environment
+  std::string launch_dir;        // the folder the program is started from; the test's own when empty
 
   static RunOptions Clock(uint32_t ms) {
     RunOptions o;

@@ -1,15 +1,22 @@
 #!/usr/bin/python3
 """Checks the real window under an X server (run by xvfb-run, no window manager).
 
-Usage: window_test.py ZARN_BINARY
+Usage: window_test.py ZARN_BINARY [--scaled]
 For each way of ending the program (Escape, the close button, Alt+F4) it starts
 the program, finds its window and checks: client area 700 x 540, centred on the
 screen, not resizable (minimum = maximum size), the game's title as caption,
 the start screen drawn; then asks it to end and expects exit status 0. Escape
 ends it from the start screen; a close request (button or Alt+F4) only leaves
 the start screen, starts a game from the menu, and ends the program in the game.
+With --scaled (on a 1600 x 1200 screen) it checks the enlarged presentation
+instead: --scale 2 opens a 1400 x 1080 window, centred and fixed, showing the
+picture in 2 x 2 blocks; under a window manager (openbox, when installed)
+Alt+Enter fills the screen with the picture at the largest whole factor,
+centred on black, pixel for pixel the windowed picture, and F11 returns to the
+700 x 540 window.
 Prints 'N passed, N failed'.
 """
+import shutil
 import subprocess
 import sys
 import time
@@ -160,11 +167,174 @@ def run(d, binary, how):
             proc.wait()
 
 
+def image(w, width, height):
+    """The window's pixels as rows of 4-byte pixels (blue, green, red, pad)."""
+    img = w.get_image(0, 0, width, height, X.ZPixmap, 0xFFFFFFFF)
+    data = img.data if isinstance(img.data, bytes) else bytes(img.data)
+    return data, width * 4
+
+
+def pixel(data, stride, x, y):
+    return data[y * stride + x * 4:y * stride + x * 4 + 3]
+
+
+def geometry(d, w):
+    geo = w.get_geometry()
+    pos = w.translate_coords(d.screen().root, 0, 0)
+    return geo.width, geo.height, -pos.x, -pos.y
+
+
+def wait_geometry(d, w, size, timeout=10.0):
+    end = time.time() + timeout
+    while time.time() < end:
+        g = geometry(d, w)
+        if g[:2] == size:
+            return g
+        time.sleep(0.1)
+    return geometry(d, w)
+
+
+def focus(d, w):
+    x, y = geometry(d, w)[2:]
+    xtest.fake_input(d, X.MotionNotify, x=x + 50, y=y + 50)
+    w.set_input_focus(X.RevertToParent, X.CurrentTime)
+    d.sync()
+    time.sleep(0.3)
+
+
+def soon(test, timeout=20.0):
+    """Whether test() holds within the timeout (frames after a switch take a
+    while to arrive on a busy machine)."""
+    end = time.time() + timeout
+    while True:
+        if test():
+            return True
+        if time.time() > end:
+            return False
+        time.sleep(0.2)
+
+
+def blocks_of_two(data, stride, x0, y0, w, h, step=7):
+    """Whether the w x h picture at (x0, y0) consists of uniform 2 x 2 blocks
+    (every step-th block looked at) and is not all black."""
+    lit = False
+    for by in range(0, h // 2, step):
+        for bx in range(0, w // 2, step):
+            x, y = x0 + 2 * bx, y0 + 2 * by
+            p = pixel(data, stride, x, y)
+            if any(p):
+                lit = True
+            if p != pixel(data, stride, x + 1, y) or p != pixel(data, stride, x, y + 1) or \
+                    p != pixel(data, stride, x + 1, y + 1):
+                return False
+    return lit
+
+
+def shown(d, proc, what):
+    """The program's window once it shows the start screen, or None."""
+    w = find_window(d, proc)
+    check(w is not None, f"{what}: window appears")
+    if w is None:
+        return None
+    check(drawn(w), f"{what}: the start screen is drawn")
+    time.sleep(0.5)  # let a few frames be presented
+    return w
+
+
+def escape_ends(d, w, proc, what):
+    focus(d, w)
+    key(d, ["Escape"])
+    status = wait_exit(proc)
+    check(status == 0, f"{what}: program ends with status 0 (got {status})")
+
+
+def run_scaled(d, binary):
+    screen = d.screen()
+    sw, sh = screen.width_in_pixels, screen.height_in_pixels
+    proc = subprocess.Popen([binary, "--scale", "2"])
+    try:
+        w = shown(d, proc, "--scale 2")
+        if w is None:
+            return
+        width, height, x, y = geometry(d, w)
+        check((width, height) == (2 * WIDTH, 2 * HEIGHT), f"--scale 2: client area {width}x{height}")
+        check((x, y) == (sw // 2 - WIDTH, sh // 2 - HEIGHT), f"--scale 2: position ({x}, {y}), want centred")
+        hints = w.get_wm_normal_hints()
+        fixed = hints is not None and (hints.min_width, hints.min_height, hints.max_width,
+                                       hints.max_height) == (2 * WIDTH, 2 * HEIGHT, 2 * WIDTH, 2 * HEIGHT)
+        check(fixed, f"--scale 2: not resizable (size hints {hints})")
+        data, stride = image(w, 2 * WIDTH, 2 * HEIGHT)
+        check(blocks_of_two(data, stride, 0, 0, 2 * WIDTH, 2 * HEIGHT, step=3),
+              "--scale 2: the picture is shown in whole 2 x 2 blocks")
+        escape_ends(d, w, proc, "--scale 2")
+    finally:
+        if proc.poll() is None:
+            proc.kill()
+            proc.wait()
+
+    if shutil.which("openbox") is None:
+        print("skipped: full screen needs a window manager; openbox is not installed "
+              "(tools/install-deps.sh installs it)")
+        return
+    wm = subprocess.Popen(["openbox", "--sm-disable"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    proc = None
+    try:
+        time.sleep(1.5)
+        proc = subprocess.Popen([binary])
+        w = shown(d, proc, "full screen")
+        if w is None:
+            return
+        windowed, wstride = image(w, WIDTH, HEIGHT)
+        focus(d, w)
+        key(d, ["Alt_L", "Return"])
+        g = wait_geometry(d, w, (sw, sh))
+        check(g == (sw, sh, 0, 0), f"Alt+Enter: the window fills the {sw}x{sh} screen (got {g})")
+        factor = min(sw // WIDTH, sh // HEIGHT)
+        x0, y0 = sw // 2 - WIDTH * factor // 2, sh // 2 - HEIGHT * factor // 2
+        border = [(0, 0), (x0 - 1, sh // 2), (sw - 1, sh - 1), (sw // 2, y0 - 1 if y0 > 0 else sh - 1)]
+        if y0 > 0:
+            border.append((sw // 2, sh - y0))
+
+        def enlarged():
+            full, fstride = image(w, sw, sh)
+            return all(pixel(full, fstride, x0 + factor * x + dx, y0 + factor * y + dy) == pixel(windowed, wstride, x, y)
+                       for y in range(0, HEIGHT, 3) for x in range(0, WIDTH, 3) for dx in (0, factor - 1)
+                       for dy in (0, factor - 1))
+
+        def black_around():
+            full, fstride = image(w, sw, sh)
+            return all(pixel(full, fstride, x, y) == b"\0\0\0" for x, y in border if 0 <= x < sw and 0 <= y < sh)
+
+        check(soon(enlarged), f"full screen: the picture enlarged {factor} times at ({x0}, {y0}), pixel for pixel")
+        check(soon(black_around), "full screen: black around the picture")
+        key(d, ["F11"])
+        g = wait_geometry(d, w, (WIDTH, HEIGHT))
+        check(g[:2] == (WIDTH, HEIGHT), f"F11: back to the {WIDTH}x{HEIGHT} window (got {g})")
+
+        def as_before():
+            back = image(w, WIDTH, HEIGHT)[0]
+            return len(back) == len(windowed) and all(back[i:i + 3] == windowed[i:i + 3]
+                                                      for i in range(0, len(back), 4))
+
+        check(soon(as_before), "F11: the window shows the picture as before")
+        check(proc.poll() is None, "the switches do not end the program")
+        escape_ends(d, w, proc, "full screen")
+    finally:
+        if proc is not None and proc.poll() is None:
+            proc.kill()
+            proc.wait()
+        wm.terminate()
+        wm.wait()
+
+
 def main():
     binary = sys.argv[1]
     d = display.Display()
-    for how in ("Escape", "close button", "Alt+F4"):
-        run(d, binary, how)
+    if "--scaled" in sys.argv[2:]:
+        run_scaled(d, binary)
+    else:
+        for how in ("Escape", "close button", "Alt+F4"):
+            run(d, binary, how)
     d.close()
     print(f"{passes} passed, {len(failures)} failed")
     return 1 if failures else 0

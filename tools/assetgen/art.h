@@ -78,6 +78,8 @@ Canvas ChooseSheet(const TextRenderer& tr);
 // Full screens.
 Canvas StartScreen(const TextRenderer& tr);
 Canvas EndPicture();
+// The program's icon, size x size pixels, on a transparent ground.
+Canvas AppIcon(int size);
 
 // Mirrors a canvas left to right.
 Canvas Mirror(const Canvas& src);

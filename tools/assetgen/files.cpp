@@ -129,30 +129,42 @@ bool WriteJpeg(const std::string& path, const Canvas& cv, int quality) {
   return std::fflush(f.get()) == 0;
 }
 
-bool WritePng(const std::string& path, const Canvas& cv) {
+namespace {
+
+// PNG of the canvas: RGB with transparency shown over a grey checkerboard, or
+// RGBA with the canvas's own opacity.
+bool WritePngAs(const std::string& path, const Canvas& cv, bool alpha) {
   File f(std::fopen(path.c_str(), "wb"));
   if (!f) return false;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   if (!png) return false;
   png_infop info = png_create_info_struct(png);
-  std::vector<uint8_t> line(size_t(cv.w()) * 3);
+  const size_t channels = alpha ? 4 : 3;
+  std::vector<uint8_t> line(size_t(cv.w()) * channels);
   if (!info || setjmp(png_jmpbuf(png))) {
     png_destroy_write_struct(&png, &info);
     return false;
   }
   png_init_io(png, f.get());
   png_set_compression_level(png, 9);
-  png_set_IHDR(png, info, png_uint_32(cv.w()), png_uint_32(cv.h()), 8, PNG_COLOR_TYPE_RGB,
-               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_IHDR(png, info, png_uint_32(cv.w()), png_uint_32(cv.h()), 8,
+               alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
   for (int y = 0; y < cv.h(); ++y) {
     for (int x = 0; x < cv.w(); ++x) {
       const Px& p = cv.At(x, y);
-      float check = ((x / 8 + y / 8) % 2) ? 0.32f : 0.26f;
-      Col c = Mix({check, check, check}, p.rgb(), Clamp01(p.a));
-      line[size_t(x) * 3] = Byte(c.r);
-      line[size_t(x) * 3 + 1] = Byte(c.g);
-      line[size_t(x) * 3 + 2] = Byte(c.b);
+      uint8_t* out = &line[size_t(x) * channels];
+      Col c = p.rgb();
+      if (alpha) {
+        out[3] = Byte(p.a);
+      } else {
+        float check = ((x / 8 + y / 8) % 2) ? 0.32f : 0.26f;
+        c = Mix({check, check, check}, c, Clamp01(p.a));
+      }
+      out[0] = Byte(c.r);
+      out[1] = Byte(c.g);
+      out[2] = Byte(c.b);
     }
     png_write_row(png, line.data());
   }
@@ -160,6 +172,11 @@ bool WritePng(const std::string& path, const Canvas& cv) {
   png_destroy_write_struct(&png, &info);
   return std::fflush(f.get()) == 0;
 }
+
+}  // namespace
+
+bool WritePng(const std::string& path, const Canvas& cv) { return WritePngAs(path, cv, false); }
+bool WritePngAlpha(const std::string& path, const Canvas& cv) { return WritePngAs(path, cv, true); }
 
 bool WriteWav(const std::string& path, const std::vector<int16_t>& samples, int channels, int rate) {
   const uint32_t data = uint32_t(samples.size()) * 2;

@@ -16,6 +16,8 @@ bool WriteBmp(const std::string& path, const Canvas& cv);
 bool WriteJpeg(const std::string& path, const Canvas& cv, int quality);
 // RGB PNG; transparent areas are shown over a grey checkerboard.
 bool WritePng(const std::string& path, const Canvas& cv);
+// RGBA PNG with the canvas's opacity (icons).
+bool WritePngAlpha(const std::string& path, const Canvas& cv);
 // Interleaved 16-bit samples.
 bool WriteWav(const std::string& path, const std::vector<int16_t>& samples, int channels, int rate);
 bool WriteLines(const std::string& path, const std::vector<std::string>& lines);

@@ -6,6 +6,7 @@
 //
 // --preview also writes full-size mock-ups of every screen into DIR.
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "art.h"
@@ -187,6 +188,14 @@ int main(int argc, char** argv) {
   Wav("menu.wav", MenuSound());
   Wav("PUsound.wav", PowerUpSound());
   Wav("loop.wav", MusicLoop());
+
+  // Launcher icons in the sizes desktops look for.
+  for (int size : {48, 64, 128, 256}) {
+    const std::string dir = g_root + "/dist/icons/hicolor/" + std::to_string(size) + "x" + std::to_string(size) + "/apps";
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    Check(WritePngAlpha(dir + "/zarn.png", AppIcon(size)), dir + "/zarn.png");
+  }
 
   // Documentation pictures.
   std::string docs = g_root + "/docs/";

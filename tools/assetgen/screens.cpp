@@ -112,6 +112,42 @@ Canvas StartScreen(const TextRenderer& tr) {
   return cv;
 }
 
+Canvas AppIcon(int size) {
+  // Laid out in 64 units whatever the size, so every size shows the same picture
+  // drawn at its own resolution rather than scaled from another.
+  const float k = float(size) / 64.f;
+  const View view{0, 0, k};
+  // Garden floor, two by two tiles, lit around the diamond.
+  Canvas floor(size, size);
+  for (int r = 0; r < 2; ++r)
+    for (int c = 0; c < 2; ++c)
+      PaintTile(floor, int(std::lround(c * 32 * k)), int(std::lround(r * 32 * k)), k, 0, r == c ? 0 : 13);
+  for (int y = 0; y < size; ++y)
+    for (int x = 0; x < size; ++x) {
+      Px& p = floor.At(x, y);
+      const float vx = (x + 0.5f) / size - 0.5f, vy = (y + 0.5f) / size - 0.5f;
+      const Col c = p.rgb() * (0.95f - 0.9f * (vx * vx + vy * vy));
+      p = {c.r, c.g, c.b, 1};
+    }
+  Glow(floor, V2{47, 46} * k, 20 * k, GemRamp(0).light, 0.5f);
+
+  Canvas cv(size, size);
+  // A rounded plate: gold rim, the floor inside.
+  FillShape(cv, view, {0, 0, 64, 64}, [](V2 p) { return SdBox(p, {32, 32}, 31, 31, 12); },
+            [](V2 p) { return Paint{Mix(pal::kPanelEdge, Shade(pal::kPanelEdge, -0.45f), Smooth(0, 64, p.y)), 1}; },
+            3);
+  FillShape(cv, view, {0, 0, 64, 64}, [](V2 p) { return SdBox(p, {32, 32}, 28, 28, 9.5f); },
+            [&](V2 p) {
+              const int x = std::clamp(int(p.x * k), 0, size - 1), y = std::clamp(int(p.y * k), 0, size - 1);
+              return Paint{floor.At(x, y).rgb(), 1};
+            },
+            3);
+  // A blue diamond and the player figure beside it, facing the viewer.
+  DrawBig(cv, 33 * k, 32 * k, 0.95f * k, 30, 30, [](Canvas& c, const View& v) { PaintGem(c, v, 0); });
+  DrawBig(cv, 7 * k, 9 * k, 1.75f * k, 24, 25, [](Canvas& c, const View& v) { PaintZarn(c, v, Dir::kDown, 0); });
+  return cv;
+}
+
 Canvas EndPicture() {
   Canvas cv(297, 540);
   for (int y = 0; y < 540; ++y)
