@@ -371,6 +371,8 @@ class BusyAudioThread : public platform::AudioDevice {
   void Lock() override {}
   void Unlock() override {}
   long long Sum() const { return sum_; }
+  // Callbacks whose output has been added to Sum.
+  long long Rounds() const { return rounds_; }
 
  private:
   void Run() {
@@ -379,11 +381,13 @@ class BusyAudioThread : public platform::AudioDevice {
       std::fill(std::begin(out), std::end(out), int16_t{0});
       callback_(out, 8);
       for (int16_t v : out) sum_ += v;
+      ++rounds_;
     }
   }
   platform::AudioCallback callback_;
   std::atomic<bool> stop_{false};
   std::atomic<long long> sum_{0};
+  std::atomic<long long> rounds_{0};
   std::thread thread_;  // last: starts once the fields above are ready
 };
 
@@ -406,6 +410,10 @@ TEST(ChannelThreads, ResumingOrHoldingNeverRestartsAFinishedSound) {
   const auto audible = [&] {
     while (driver.Mixer()->Playing(dynamic_cast<TMixerSound&>(*fx)._bufs.front()->_buffer))
       std::this_thread::yield();
+    // The callback that mixed the last frames may not have added them yet: it
+    // is at the latest the one running now, so wait for that one to be counted.
+    const long long seen = device->Rounds();
+    while (device->Rounds() <= seen) std::this_thread::yield();
     return device->Sum();
   };
 
