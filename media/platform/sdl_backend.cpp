@@ -48,16 +48,16 @@ class TickTimer {
     };
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
-    itimerspec spec{};
-    spec.it_interval = ms(period_ms);
-    spec.it_value = ms(period_ms);
-    spec.it_value.tv_sec += now.tv_sec;
-    spec.it_value.tv_nsec += now.tv_nsec;
-    if (spec.it_value.tv_nsec >= 1000000000L) {
-      spec.it_value.tv_nsec -= 1000000000L;
-      ++spec.it_value.tv_sec;
+    itimerspec due{};
+    due.it_interval = ms(period_ms);
+    due.it_value = ms(period_ms);
+    due.it_value.tv_sec += now.tv_sec;
+    due.it_value.tv_nsec += now.tv_nsec;
+    if (due.it_value.tv_nsec >= 1000000000L) {
+      due.it_value.tv_nsec -= 1000000000L;
+      ++due.it_value.tv_sec;
     }
-    if (timerfd_settime(fd_, TFD_TIMER_ABSTIME, &spec, nullptr) != 0) {
+    if (timerfd_settime(fd_, TFD_TIMER_ABSTIME, &due, nullptr) != 0) {
       close(fd_);
       fd_ = -1;
     }
