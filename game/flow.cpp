@@ -149,11 +149,10 @@ void ResultsScreen() {
   G.LevelFiles = G.TileOffset = G.LevelNo = G.BgFrame = G.ScrollX = G.ScrollY = 0;
   LoadLevel();
   G.StartShown = 1;
-  const ImageRef end = GameImage(files::kEnd);
   bool highscore_mode = false;
   for (;;) {
     DrawMaze();
-    DrawImageAt(end, 403, 0, 0);
+    DrawItem(layout::kEndPicture);
     const Screen drawn = highscore_mode ? Screen::Highscore : Screen::Results;
     if (!highscore_mode) {
       DrawResultsPage();
