@@ -13,6 +13,7 @@
 #include <string>
 
 #include "support/game_run.h"
+#include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -25,15 +26,6 @@ std::string ReadWhole(const fs::path& path) {
 
 class Installed : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "zarn_install_XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(root_, ec);
-  }
   // cmake --install of the build folder with prefix /usr into root_/stage.
   void Install() {
     const fs::path log = root_ / "install.log";
@@ -42,7 +34,8 @@ class Installed : public ::testing::Test {
     ASSERT_EQ(std::system(command.c_str()), 0) << ReadWhole(log);
   }
 
-  fs::path root_;
+  test_support::TempDir temp_;
+  const fs::path root_{temp_.path()};
 };
 
 const char* const kSaveAScore = R"(

@@ -10,6 +10,7 @@
 #include "media/platform/platform.h"
 #include "media/text/program_dir.h"
 #include "support/child_process.h"
+#include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -101,29 +102,7 @@ TEST(RunProgram, AnUnwritableAudioFileIsAUsageErrorBeforeTheBodyRuns) {
 
 namespace {
 
-// A temporary folder, removed with everything in it at the end of the scope.
-class TempTree {
- public:
-  TempTree() {
-    std::string pattern = (fs::temp_directory_path() / "zarn_layout_XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
-    root_ = pattern;
-  }
-  ~TempTree() {
-    std::error_code ec;
-    for (const auto& entry : fs::recursive_directory_iterator(root_, ec))
-      if (entry.is_directory(ec)) fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(root_, ec);
-  }
-  fs::path operator/(const std::string& relative) const { return root_ / relative; }
-  fs::path Make(const std::string& relative) const {
-    fs::create_directories(root_ / relative);
-    return root_ / relative;
-  }
-
- private:
-  fs::path root_;
-};
+using TempTree = test_support::TempDir;
 
 constexpr ProgramLayout kLayout{.name = "zarn", .marker = "gfx"};
 

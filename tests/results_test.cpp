@@ -23,6 +23,7 @@
 #include "support/child_process.h"
 #include "support/game_run.h"
 #include "support/headless.h"
+#include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -133,18 +134,10 @@ namespace {
 class ScoreFile : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "zarn_scores_XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
     fs::permissions(dir_, fs::perms(0755));
     G = GameState();
   }
-  void TearDown() override {
-    G = GameState();
-    std::error_code ec;
-    fs::permissions(dir_, fs::perms(0755), ec);
-    fs::remove_all(dir_, ec);
-  }
+  void TearDown() override { G = GameState(); }
   fs::path File() const { return dir_ / "score.txt"; }
   String Path() const { return TextFromUtf8(File().string()); }
   std::vector<std::string> Listing() const {
@@ -163,7 +156,8 @@ class ScoreFile : public ::testing::Test {
     return ::testing::internal::GetCapturedStderr();
   }
 
-  fs::path dir_;
+  test_support::TempDir temp_;
+  const fs::path dir_{temp_.path()};
 };
 
 std::string Lines(std::initializer_list<std::string_view> lines, std::string_view end) {

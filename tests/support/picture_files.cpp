@@ -1,10 +1,7 @@
 #include "support/picture_files.h"
 
-#include <atomic>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
-#include <random>
 #include <stdexcept>
 
 #include <jpeglib.h>
@@ -125,24 +122,6 @@ bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
   std::ofstream f(path, std::ios::binary);
   f.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   return bool(f);
-}
-
-TempDir::TempDir() {
-  static std::atomic<unsigned> counter{0};
-  std::random_device rd;
-  const auto base = std::filesystem::temp_directory_path();
-  for (;;) {
-    auto candidate = base / ("zarn-pics-" + std::to_string(rd()) + "-" + std::to_string(counter++));
-    if (std::filesystem::create_directory(candidate)) {
-      path_ = candidate.string();
-      return;
-    }
-  }
-}
-
-TempDir::~TempDir() {
-  std::error_code ec;
-  std::filesystem::remove_all(path_, ec);
 }
 
 }  // namespace testpics

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "support/temp_dir.h"
+
 namespace testpics {
 
 struct BmpSpec {
@@ -31,19 +33,6 @@ std::vector<uint8_t> EncodeJpeg(int width, int height, int components, const std
 // Writes bytes to a file; returns false on failure.
 bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
-// A fresh folder under the system's temporary folder, removed with its files
-// when the object goes.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
+using test_support::TempDir;
 
 }  // namespace testpics
