@@ -2,7 +2,8 @@
 // 30 x 30 frame, integer positions, no rotation or scale.
 #include <benchmark/benchmark.h>
 
-#include "media/graphics/collision.h"
+#include "media/collision/collision.h"
+#include "media/collision/quads.h"
 #include "media/graphics/image.h"
 
 namespace {

@@ -22,7 +22,8 @@ PixmapPtr Picture(int w, int h, int seed) {
 void BM_MazeScreen(benchmark::State& state) {
   platform::HeadlessOptions options;
   options.draw = true;
-  platform::Install(platform::CreateHeadlessBackend(options));
+  std::string error;
+  platform::Install(platform::CreateHeadlessBackend(options, error));
   if (!OpenGraphics(700, 540, 0, 0, 0) || !platform::Current().HasGL()) {
     state.SkipWithError("no offscreen OpenGL");
     return;

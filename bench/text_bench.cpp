@@ -8,8 +8,8 @@
 #include <random>
 #include <string>
 
-#include "media/text/streams.h"
-#include "media/text/strings.h"
+#include "media/files/streams.h"
+#include "media/core/strings.h"
 
 namespace {
 

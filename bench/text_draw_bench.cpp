@@ -31,7 +31,8 @@ void FinishDrawing() {
 void BM_DrawMenuLine(benchmark::State& state) {
   platform::HeadlessOptions options;
   options.draw = true;
-  platform::Install(platform::CreateHeadlessBackend(options));
+  std::string error;
+  platform::Install(platform::CreateHeadlessBackend(options, error));
   if (!OpenGraphics(700, 540, 0, 0, 0) || !platform::Current().HasGL()) {
     state.SkipWithError("no offscreen OpenGL on this machine");
     return;

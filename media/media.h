@@ -1,21 +1,17 @@
-// The whole public interface of the media layer.
+// What the game calls of the media layer: its operations and types, and nothing
+// of how the modules are built (decoders, drivers, the renderer's state record,
+// test hooks and the platform stay in the modules' own headers).
 #pragma once
 
 #include "media/audio/driver.h"
-#include "media/audio/sample.h"
-#include "media/audio/sample_loader.h"
-#include "media/graphics/collision.h"
+#include "media/collision/collision.h"
+#include "media/core/random.h"
+#include "media/core/strings.h"
+#include "media/files/streams.h"
+#include "media/fonts/image_font.h"
 #include "media/graphics/draw.h"
-#include "media/graphics/font.h"
 #include "media/graphics/graphics.h"
 #include "media/graphics/image.h"
-#include "media/graphics/image_font.h"
-#include "media/graphics/pixmap.h"
-#include "media/graphics/pixmap_loaders.h"
-#include "media/graphics/timer.h"
-#include "media/input/events.h"
 #include "media/input/keyboard.h"
-#include "media/text/program_dir.h"
-#include "media/text/random.h"
-#include "media/text/streams.h"
-#include "media/text/strings.h"
+#include "media/input/timer.h"
+#include "media/program/program.h"

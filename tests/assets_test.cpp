@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "media/audio/sample_loader.h"
 #include "media/media.h"
 
 namespace {

@@ -11,8 +11,8 @@
 #include <cmath>
 #include <functional>
 
-#include "media/graphics/gl_driver.h"
-#include "media/graphics/gl_frame.h"
+#include "media/graphics/gl/gl_driver.h"
+#include "media/graphics/gl/gl_frame.h"
 #include "media/media.h"
 #include "support/headless.h"
 
@@ -350,11 +350,11 @@ TEST_F(Batching, FramesOfAnImageShareOneSheetRebuiltAfterReopening) {
   auto* again = dynamic_cast<TGLImageFrame*>(tiles_->Frame(0));
   ASSERT_TRUE(again && again->sheet);
   EXPECT_NE(again->sheet, old_sheet.lock());
-  EXPECT_EQ(again->sheet->seq, graphics_epoch);
+  EXPECT_EQ(again->sheet->seq, graphics_epoch());
 
   // Releasing the image queues the sheet's texture with the frames' own.
   const size_t queued = QueuedTextureDeletions();
-  const auto current = size_t(std::count(tiles_->seqs.begin(), tiles_->seqs.end(), graphics_epoch));
+  const auto current = size_t(std::count(tiles_->seqs.begin(), tiles_->seqs.end(), graphics_epoch()));
   EXPECT_GE(current, 15u);
   tiles_.reset();
   EXPECT_EQ(QueuedTextureDeletions(), queued + current + 1);

@@ -4,7 +4,8 @@
 #include <climits>
 #include <random>
 
-#include "media/graphics/collision.h"
+#include "media/collision/collision.h"
+#include "media/collision/quads.h"
 #include "media/graphics/graphics.h"
 #include "media/graphics/image.h"
 

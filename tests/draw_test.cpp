@@ -2,8 +2,9 @@
 // pixel by pixel.
 #include <gtest/gtest.h>
 
-#include "media/graphics/gl_frame.h"
+#include "media/graphics/gl/gl_frame.h"
 #include "media/media.h"
+#include "media/pixmap/loaders.h"
 #include "support/headless.h"
 #include "support/picture_files.h"
 
@@ -309,7 +310,7 @@ TEST_F(Drawing, FramesAreRebuiltAfterGraphicsAreReopened) {
   ASSERT_TRUE(image);
   DrawImageAt(image, 0, 0);
   const int first_epoch = image->seqs[0];
-  EXPECT_EQ(first_epoch, graphics_epoch);
+  EXPECT_EQ(first_epoch, graphics_epoch());
   CloseGraphics();
   graphics_ = OpenHeadlessGraphics();
   ASSERT_TRUE(graphics_);
@@ -317,7 +318,7 @@ TEST_F(Drawing, FramesAreRebuiltAfterGraphicsAreReopened) {
   Cls();
   DrawImageAt(image, 3, 3);
   EXPECT_NE(image->seqs[0], first_epoch);
-  EXPECT_EQ(image->seqs[0], graphics_epoch);
+  EXPECT_EQ(image->seqs[0], graphics_epoch());
   ExpectArea(2, 2, 6, 6, [](int i, int j) { return i >= 1 && j >= 1 && i < 5 && j < 5 ? Opaque(0x804020) : kBackground; });
 }
 
@@ -374,7 +375,7 @@ TEST(DrawingWithoutGL, FramesAreMadeWithoutTextures) {
   auto* frame = dynamic_cast<TGLImageFrame*>(image->frames[0].get());
   ASSERT_NE(frame, nullptr);
   EXPECT_EQ(frame->name, 0u);
-  EXPECT_EQ(image->seqs[0], graphics_epoch);
+  EXPECT_EQ(image->seqs[0], graphics_epoch());
   CloseGraphics();
 }
 

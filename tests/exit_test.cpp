@@ -12,6 +12,7 @@
 #include <string>
 
 #include "media/media.h"
+#include "media/platform/lifetime.h"
 #include "media/platform/platform.h"
 #include "support/headless.h"
 

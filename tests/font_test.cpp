@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "media/graphics/builtin_font.h"
-#include "media/graphics/font.h"
-#include "media/graphics/freetype_font.h"
-#include "media/graphics/image_font.h"
+#include "media/fonts/builtin_font.h"
+#include "media/fonts/font.h"
+#include "media/fonts/freetype_font.h"
+#include "media/fonts/image_font.h"
 #include "media/media.h"
-#include "media/text/streams.h"
+#include "media/files/streams.h"
 #include "support/headless.h"
 
 namespace {
@@ -51,7 +51,7 @@ class TempFile {
 };
 
 uint8_t BuiltinByte(int ch, int row) {
-  return kBuiltinFontBits[static_cast<size_t>(row * kBuiltinGlyphCount + (ch - kBuiltinFirstChar))];
+  return BuiltinGlyphBits()[static_cast<size_t>(row * kBuiltinGlyphCount + (ch - kBuiltinFirstChar))];
 }
 
 // Rows 0..15 of a built-in glyph as 16 bytes.

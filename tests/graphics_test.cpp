@@ -4,7 +4,7 @@
 #include <cmath>
 #include <deque>
 
-#include "media/graphics/gl_driver.h"
+#include "media/graphics/gl/gl_driver.h"
 #include "media/media.h"
 #include "support/headless.h"
 
@@ -75,19 +75,19 @@ TEST(Graphics, StateSetBeforeOpeningIsLostExceptTheLoadMask) {
 }
 
 TEST(Graphics, EpochChangesOnOpenAndCloseAndNeverBecomesZero) {
-  const int before = graphics_epoch;
+  const int before = graphics_epoch();
   ASSERT_TRUE(OpenHeadlessGraphics(NoDrawing()));
-  const int opened = graphics_epoch;
+  const int opened = graphics_epoch();
   EXPECT_NE(opened, before);
   CloseGraphics();
-  EXPECT_NE(graphics_epoch, opened);
+  EXPECT_NE(graphics_epoch(), opened);
   EXPECT_EQ(CurrentGraphics(), nullptr);
   EXPECT_EQ(CurrentPlanoGraphics(), nullptr);
   EXPECT_EQ(graphics_width(), 0);
 
-  graphics_epoch = -1;
+  SetGraphicsEpoch(-1);
   ASSERT_TRUE(OpenHeadlessGraphics(NoDrawing()));
-  EXPECT_EQ(graphics_epoch, 1);
+  EXPECT_EQ(graphics_epoch(), 1);
 }
 
 TEST(Graphics, SecondOpenClosesTheFirstWindow) {

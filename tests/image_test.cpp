@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "media/graphics/image.h"
-#include "media/graphics/pixmap_loaders.h"
+#include "media/pixmap/loaders.h"
 #include "media/media.h"
 #include "support/picture_files.h"
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "media/media.h"
+#include "media/platform/lifetime.h"
 #include "media/platform/sdl_keys.h"
 #include "support/headless.h"
 

@@ -3,8 +3,9 @@
 
 #include <cstring>
 
-#include "media/graphics/pixmap.h"
-#include "media/graphics/pixmap_loaders.h"
+#include "media/pixmap/decoders.h"
+#include "media/pixmap/loaders.h"
+#include "media/pixmap/pixmap.h"
 #include "support/picture_files.h"
 
 using testpics::BmpSpec;

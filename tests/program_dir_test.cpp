@@ -7,8 +7,11 @@
 #include <stdexcept>
 
 #include "media/input/keyboard.h"
+#include "media/platform/lifetime.h"
+#include "media/platform/os_files.h"
 #include "media/platform/platform.h"
-#include "media/text/program_dir.h"
+#include "media/program/program.h"
+#include "media/program/program_dir.h"
 #include "support/child_process.h"
 #include "support/temp_dir.h"
 

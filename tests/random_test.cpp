@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "media/text/random.h"
+#include "media/core/random.h"
 
 namespace {
 

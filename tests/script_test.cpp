@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "media/media.h"
-#include "media/platform/command_line.h"
+#include "media/program/command_line.h"
 #include "media/platform/script.h"
 #include "support/headless.h"
 
@@ -221,7 +221,7 @@ TEST(ScriptedRun, EndsWithStatusZeroAfterTheFrameOfTheLastLine) {
   EXPECT_EXIT(
       {
         test_support::OpenHeadlessGraphics(Scripted("3 press A\n"));
-        test_support::Headless().SetExitAtScriptEnd(true);
+        test_support::Headless().SetScriptEndAction([] { Quit(); });
         for (int i = 0; i < 2; ++i) {
           IsKeyDown('A');
           Flip(-1);
@@ -237,7 +237,7 @@ TEST(ScriptedRun, AScriptOfCommentsOnlyEndsAtTheNextFrame) {
   EXPECT_EXIT(
       {
         test_support::OpenHeadlessGraphics(Scripted("# nothing to do\n"));
-        test_support::Headless().SetExitAtScriptEnd(true);
+        test_support::Headless().SetScriptEndAction([] { Quit(); });
         IsKeyDown('A');
         Flip(-1);
         std::exit(7);
@@ -260,7 +260,7 @@ int RunSetup(std::vector<std::string> args) {
   args.insert(args.begin(), "zarn");
   std::vector<char*> argv;
   for (auto& a : args) argv.push_back(a.data());
-  return platform::SetupFromCommandLine(static_cast<int>(argv.size()), argv.data());
+  return program::SetupFromCommandLine(static_cast<int>(argv.size()), argv.data());
 }
 
 TEST(CommandLine, BadOptionsEndWithStatusTwo) {

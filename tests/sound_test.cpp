@@ -11,9 +11,10 @@
 
 #include "media/audio/driver.h"
 #include "media/audio/mixer_driver.h"
+#include "media/core/strings.h"
 #include "media/input/keyboard.h"
 #include "media/platform/audio_devices.h"
-#include "media/text/strings.h"
+#include "media/program/program.h"
 #include "support/audio_support.h"
 #include "support/headless.h"
 

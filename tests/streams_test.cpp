@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "media/text/streams.h"
+#include "media/files/streams.h"
 #include "support/child_process.h"
 
 namespace fs = std::filesystem;

@@ -3,7 +3,7 @@
 #include <climits>
 #include <stdexcept>
 
-#include "media/text/strings.h"
+#include "media/core/strings.h"
 
 TEST(IntText, ShortestDecimalForm) {
   EXPECT_EQ(IntText(0), u"0");

@@ -16,6 +16,7 @@ PACKAGES=(
   nlohmann-json3-dev
   desktop-file-utils appstream
   openbox
+  graphviz
 )
 
 missing=()

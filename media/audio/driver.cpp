@@ -6,35 +6,36 @@
 #include "media/audio/mixer_driver.h"
 #include "media/audio/sample.h"
 #include "media/audio/sample_loader.h"
-#include "media/platform/platform.h"
-#include "media/text/strings.h"
+#include "media/core/module_state.h"
+#include "media/core/registry.h"
+#include "media/core/strings.h"
+#include "media/platform/lifetime.h"
 
 namespace {
 
 // The name the mixer driver is registered under and selected by on first use.
 constexpr const char* kDefaultDriver = "Mixer";
 
+// Sounds may outlive static destruction.
 struct DriverList {
-  TAudioDriver* head = nullptr;
+  core::Registry<TAudioDriver> list;
   TAudioDriver* current = nullptr;
-  TAudioDriver* null_driver = nullptr;
+  // The built-in drivers, for the whole run.
+  std::unique_ptr<TAudioDriver> null_driver;
+  std::unique_ptr<TAudioDriver> mixer_driver;
   bool builtins = false;
-  bool exit_hook = false;
   std::string last_failed_load;  // path of the last LoadSound that returned null
 };
 
-DriverList& Drivers() {
-  static DriverList* list = new DriverList;  // never destroyed: sounds may outlive static destruction
-  return *list;
-}
+DriverList& Drivers() { return core::ModuleState<DriverList>(); }
 
 void EnsureBuiltins() {
   DriverList& list = Drivers();
   if (list.builtins) return;
-  list.builtins = true;
-  // Both live for the whole run; each registers itself at the front.
-  list.null_driver = new TAudioDriver;
-  new TMixerAudioDriver(kDefaultDriver, 0);
+  list.builtins = true;  // before: the drivers' constructors come back here
+  // Each registers itself at the front.
+  list.null_driver = std::make_unique<TAudioDriver>();
+  list.mixer_driver = std::make_unique<TMixerAudioDriver>(kDefaultDriver, 0);
 }
 
 std::string Lower(std::string_view s) {
@@ -60,20 +61,13 @@ std::shared_ptr<TSound> TSound::Load(std::string_view path, int flags) { return 
 
 TAudioDriver::TAudioDriver() {
   EnsureBuiltins();
-  DriverList& list = Drivers();
-  _succ = list.head;
-  list.head = this;
+  Drivers().list.Add(this);
 }
 
 TAudioDriver::~TAudioDriver() {
   DriverList& list = Drivers();
-  if (list.current == this) list.current = list.null_driver;
-  for (TAudioDriver** p = &list.head; *p != nullptr; p = &(*p)->_succ) {
-    if (*p == this) {
-      *p = _succ;
-      break;
-    }
-  }
+  if (list.current == this) list.current = list.null_driver.get();
+  list.list.Remove(this);
 }
 
 std::shared_ptr<TSound> TAudioDriver::CreateSound(const TAudioSample&, int) { return std::make_shared<TSound>(); }
@@ -93,7 +87,7 @@ std::shared_ptr<TSound> TAudioDriver::LoadSound(std::u16string_view path, int fl
 
 TAudioDriver* AudioDrivers() {
   EnsureBuiltins();
-  return Drivers().head;
+  return Drivers().list.Head();
 }
 
 int SetAudioDriver(std::string_view name) {
@@ -101,16 +95,13 @@ int SetAudioDriver(std::string_view name) {
   DriverList& list = Drivers();
   const std::string wanted = Lower(name);
   if (list.current != nullptr) list.current->Shutdown();
-  list.current = list.null_driver;
-  for (TAudioDriver* d = list.head; d != nullptr; d = d->_succ) {
+  list.current = list.null_driver.get();
+  for (TAudioDriver* d : list.list) {
     if (Lower(d->Name()) != wanted) continue;
     if (!d->Startup()) return 0;
     list.current = d;
     // However a driver became current, it is shut down at the end of the program.
-    if (!list.exit_hook) {
-      list.exit_hook = true;
-      platform::AddExitHook(ShutdownAudio);
-    }
+    platform::AddExitHookOnce(ShutdownAudio);
     return 1;
   }
   return 0;

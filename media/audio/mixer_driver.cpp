@@ -4,14 +4,19 @@
 #include <cmath>
 
 #include "media/audio/sample.h"
+#include "media/core/module_state.h"
 
 namespace {
 
-// Bumped by every driver shutdown: sounds of an earlier generation no longer
-// hand their voices to the running driver.
-int g_generation = 0;
-// The mixer driver that is running, which sounds and channels talk to.
-TMixerAudioDriver* g_active = nullptr;
+struct Mixers {
+  // Bumped by every driver shutdown: sounds of an earlier generation no longer
+  // hand their voices to the running driver.
+  int generation = 0;
+  // The mixer driver that is running, which sounds and channels talk to.
+  TMixerAudioDriver* active = nullptr;
+};
+
+Mixers& S() { return core::ModuleState<Mixers>(); }
 
 // The exponent of the volume and pan curves: 0.1 as a float, used in double.
 constexpr double kCurve = static_cast<double>(0.1f);
@@ -43,13 +48,13 @@ int TMixerAudioDriver::Startup() {
   if (!device) return 0;
   _mixer = std::move(mixer);
   _device = std::move(device);
-  g_active = this;
+  S().active = this;
   return 1;
 }
 
 void TMixerAudioDriver::Shutdown() {
-  ++g_generation;
-  if (g_active == this) g_active = nullptr;
+  ++S().generation;
+  if (S().active == this) S().active = nullptr;
   _lonely.clear();
   _device.reset();  // no more callbacks after this
   _mixer.reset();   // sounds still holding voices keep the mixer alive, silent
@@ -61,7 +66,7 @@ std::shared_ptr<TSound> TMixerAudioDriver::CreateSound(const TAudioSample& sampl
   auto pcm = TPcmBlock::FromSample(sample);
   if (!pcm) return nullptr;
   auto sound = std::make_shared<TMixerSound>();
-  sound->_seq = g_generation;
+  sound->_seq = S().generation;
   sound->_buffer = pcm;
   sound->_mixer = _mixer;
   sound->_hertz = sample.hertz;
@@ -83,7 +88,7 @@ void TMixerAudioDriver::FlushLonely() {
 // Sound
 
 TMixerSound::~TMixerSound() {
-  if (g_active != nullptr && _seq == g_generation) g_active->AddLonely(std::move(_bufs));
+  if (S().active != nullptr && _seq == S().generation) S().active->AddLonely(std::move(_bufs));
 }
 
 std::shared_ptr<TChannel> TMixerSound::Play(const std::shared_ptr<TChannel>& channel) {
@@ -123,7 +128,7 @@ int TMixerChannel::Cue(const std::shared_ptr<TMixerSound>& sound) {
     }
   }
   if (!buf) {
-    if (g_active != nullptr) g_active->FlushLonely();
+    if (S().active != nullptr) S().active->FlushLonely();
     VoiceHandle voice = sound->_mixer->CreateVoice(sound->_buffer);
     if (voice == 0) return 0;
     buf = std::make_shared<TBuf>(sound->_mixer, voice);

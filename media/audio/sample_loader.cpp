@@ -5,17 +5,19 @@
 #include <string>
 #include <vector>
 
+#include "media/core/module_state.h"
+#include "media/core/registry.h"
+
 namespace {
 
+// Loaders may outlive static destruction.
 struct LoaderList {
-  TAudioSampleLoader* head = nullptr;
+  core::Registry<TAudioSampleLoader> list;
+  std::unique_ptr<TAudioSampleLoaderWAV> wav;  // the built-in loader, for the whole run
   bool builtins = false;
 };
 
-LoaderList& Loaders() {
-  static LoaderList* list = new LoaderList;  // never destroyed: loaders may outlive static destruction
-  return *list;
-}
+LoaderList& Loaders() { return core::ModuleState<LoaderList>(); }
 
 // Bytes left in the stream, or -1 when the stream cannot tell.
 int64_t Remaining(TStream& stream) {
@@ -60,33 +62,24 @@ namespace {
 // The built-in loaders register before any other, so loaders made later (by
 // tests or extensions) are asked first.
 void EnsureBuiltins() {
-  LoaderList& list = Loaders();
-  if (list.builtins) return;
-  list.builtins = true;
-  new TAudioSampleLoaderWAV;  // registers itself; lives for the whole run
+  LoaderList& loaders = Loaders();
+  if (loaders.builtins) return;
+  loaders.builtins = true;  // before: the loader's constructor comes back here
+  loaders.wav = std::make_unique<TAudioSampleLoaderWAV>();  // registers itself
 }
 
 }  // namespace
 
 TAudioSampleLoader::TAudioSampleLoader() {
   EnsureBuiltins();
-  LoaderList& list = Loaders();
-  _succ = list.head;
-  list.head = this;
+  Loaders().list.Add(this);
 }
 
-TAudioSampleLoader::~TAudioSampleLoader() {
-  for (TAudioSampleLoader** p = &Loaders().head; *p != nullptr; p = &(*p)->_succ) {
-    if (*p == this) {
-      *p = _succ;
-      break;
-    }
-  }
-}
+TAudioSampleLoader::~TAudioSampleLoader() { Loaders().list.Remove(this); }
 
 TAudioSampleLoader* AudioSampleLoaders() {
   EnsureBuiltins();
-  return Loaders().head;
+  return Loaders().list.Head();
 }
 
 std::unique_ptr<TAudioSample> TAudioSampleLoaderWAV::LoadAudioSample(TStream& stream) {

@@ -6,7 +6,8 @@
 #include <string_view>
 
 #include "media/audio/sample.h"
-#include "media/text/streams.h"
+#include "media/core/registry.h"
+#include "media/files/streams.h"
 
 // A reader of one file format. Each loader puts itself at the front of the
 // global list when it is created and leaves the list when destroyed.
@@ -25,6 +26,7 @@ class TAudioSampleLoader {
 
  private:
   TAudioSampleLoader* _succ = nullptr;
+  friend class core::Registry<TAudioSampleLoader>;
 };
 
 // RIFF WAVE files holding plain PCM: 8 or 16 bits, mono or stereo. "fmt " must

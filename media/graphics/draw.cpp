@@ -4,8 +4,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "media/graphics/graphics.h"
-#include "media/text/streams.h"
+#include "media/graphics/renderer.h"
+#include "media/files/streams.h"
 
 namespace {
 

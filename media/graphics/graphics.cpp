@@ -4,15 +4,20 @@
 #include <cmath>
 #include <cstdint>
 
-#include "media/graphics/gl_driver.h"
+#include "media/core/module_state.h"
+#include "media/core/registry.h"
+#include "media/graphics/gl/gl_driver.h"
+#include "media/graphics/renderer.h"
 #include "media/input/keyboard.h"
+#include "media/platform/lifetime.h"
 #include "media/platform/platform.h"
-
-int graphics_epoch = 1;
 
 namespace {
 
+// Graphics kept in program-wide variables, and the exit action that closes the
+// graphics, may come after every static here.
 struct GraphicsState {
+  int epoch = 1;
   TPlanoDriver* driver = nullptr;
   int default_flags = GRAPHICS_BACKBUFFER;
   std::shared_ptr<TGraphics> current;
@@ -27,23 +32,21 @@ struct GraphicsState {
   int sync_accum = 0;
   uint32_t sync_time = 0;
   int width = 0, height = 0, depth = 0, hertz = 0, flags = 0;
-  bool exit_hook = false;
   int mask_r = 0, mask_g = 0, mask_b = 0;
   std::string title = "Tessaly Application";
+  core::Registry<TPlanoDriver> drivers;
+
+  GraphicsState() { drivers.Add(GLPlanoDriver()); }
 };
 
-// Never destroyed: graphics kept in program-wide variables, and the exit action
-// that closes the graphics, may come after every static here.
-GraphicsState& S() {
-  static auto* state = new GraphicsState;
-  return *state;
-}
+GraphicsState& S() { return core::ModuleState<GraphicsState>(); }
 
 void BumpEpoch() {
   // Wraps from -1 to 1: 0 means "never built" to the images.
-  uint32_t e = static_cast<uint32_t>(graphics_epoch) + 1u;
+  int& epoch = S().epoch;
+  uint32_t e = static_cast<uint32_t>(epoch) + 1u;
   if (e == 0) e = 1;
-  graphics_epoch = static_cast<int>(e);
+  epoch = static_cast<int>(e);
 }
 
 TPlanoDriver* Driver() {
@@ -153,10 +156,11 @@ void TPlanoGraphics::MakeCurrent() {
   }
 }
 
-std::vector<TPlanoDriver*>& GraphicsDrivers() {
-  static auto* drivers = new std::vector<TPlanoDriver*>{GLPlanoDriver()};
-  return *drivers;
-}
+int graphics_epoch() { return S().epoch; }
+void SetGraphicsEpoch(int epoch) { S().epoch = epoch; }
+
+TPlanoDriver* GraphicsDrivers() { return S().drivers.Head(); }
+void RegisterGraphicsDriver(TPlanoDriver* driver) { S().drivers.Add(driver); }
 
 TPlanoDriver* GetGraphicsDriver() { return Driver(); }
 
@@ -173,9 +177,7 @@ void SetGraphicsDriver(TPlanoDriver* driver, int default_flags) {
 }
 
 TPlanoDriver* FindGraphicsDriver(const std::string& name) {
-  for (TPlanoDriver* d : GraphicsDrivers())
-    if (name == d->name) return d;
-  return nullptr;
+  return S().drivers.Find([&](const TPlanoDriver& d) { return name == d.name; });
 }
 
 void SetAppTitle(const std::string& title) {
@@ -237,10 +239,7 @@ std::shared_ptr<TPlanoGraphics> OpenGraphics(int width, int height, int depth, i
   }
   EnablePolledInput(nullptr);
   s.exclusive = g;
-  if (!s.exit_hook) {
-    s.exit_hook = true;
-    platform::AddExitHook(CloseGraphics);
-  }
+  platform::AddExitHookOnce(CloseGraphics);
   return g;
 }
 
@@ -256,6 +255,7 @@ void CloseGraphics() {
 
 std::shared_ptr<TGraphics> CurrentGraphics() { return S().current; }
 TPlanoGraphics* CurrentPlanoGraphics() { return S().plano; }
+const TPlanoGraphics* CurrentRenderer() { return S().plano; }
 TPlanoDriver* CurrentPlanoDriver() { return S().plano_driver; }
 int graphics_width() { return S().width; }
 int graphics_height() { return S().height; }

@@ -1,23 +1,30 @@
 #include "media/graphics/image.h"
 
-#include "media/graphics/graphics.h"
-#include "media/graphics/pixmap_loaders.h"
-
 #include <stdexcept>
+
+#include "media/core/module_state.h"
+#include "media/graphics/graphics.h"
+#include "media/graphics/renderer.h"
+#include "media/pixmap/loaders.h"
 
 namespace {
 
-int auto_image_flags = MASKEDIMAGE | FILTEREDIMAGE;
-bool auto_mid_handle = false;
+// What loading does when the caller does not say.
+struct LoadDefaults {
+  int image_flags = MASKEDIMAGE | FILTEREDIMAGE;
+  bool mid_handle = false;
+};
 
-int ResolveFlags(int flags) { return flags == -1 ? auto_image_flags : flags; }
+LoadDefaults& Defaults() { return core::ModuleState<LoadDefaults>(); }
+
+int ResolveFlags(int flags) { return flags == -1 ? Defaults().image_flags : flags; }
 
 }  // namespace
 
-int AutoImageFlags() { return auto_image_flags; }
-void SetAutoImageFlags(int flags) { auto_image_flags = flags; }
-void SetAutoMidHandle(bool on) { auto_mid_handle = on; }
-bool AutoMidHandle() { return auto_mid_handle; }
+int AutoImageFlags() { return Defaults().image_flags; }
+void SetAutoImageFlags(int flags) { Defaults().image_flags = flags; }
+void SetAutoMidHandle(bool on) { Defaults().mid_handle = on; }
+bool AutoMidHandle() { return Defaults().mid_handle; }
 
 std::shared_ptr<TImage> TImage::Create(int width, int height, int count, int flags, int mask_r, int mask_g,
                                        int mask_b) {
@@ -46,13 +53,13 @@ void TImage::CheckFrameIndex(int index) const {
 TImageFrame* TImage::Frame(int index) {
   CheckFrameIndex(index);
   const size_t i = size_t(index);
-  if (seqs[i] != graphics_epoch) {
+  if (seqs[i] != graphics_epoch()) {
     // Made under other graphics (or never): build it for the current driver.
     frames[i].reset();
     seqs[i] = 0;
     if (TPlanoDriver* driver = CurrentPlanoDriver()) {
       frames[i] = driver->CreateImageFrame(*this, index);
-      if (frames[i]) seqs[i] = graphics_epoch;
+      if (frames[i]) seqs[i] = graphics_epoch();
     }
   }
   return frames[i].get();
@@ -120,7 +127,7 @@ ImageRef LoadImageFile(const PixmapPtr& map, int flags) {
   GetLoadMask(mr, mg, mb);
   ImageRef image = TImage::Create(map->width, map->height, 1, ResolveFlags(flags), mr, mg, mb);
   image->SetPixmap(0, map);
-  if (auto_mid_handle) {
+  if (Defaults().mid_handle) {
     image->handle_x = float(image->width) * 0.5f;
     image->handle_y = float(image->height) * 0.5f;
   }
@@ -139,7 +146,7 @@ ImageRef LoadImageStrip(const PixmapPtr& map, int cw, int ch, int first, int cou
     const int column = cell % across, row = cell / across;
     image->SetPixmap(cell - first, map->Window(cw * column, ch * row, cw, ch)->Copy());
   }
-  if (auto_mid_handle) {
+  if (Defaults().mid_handle) {
     image->handle_x = float(cw) * 0.5f;
     image->handle_y = float(ch) * 0.5f;
   }

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "media/graphics/pixmap.h"
+#include "media/pixmap/pixmap.h"
 
 // Image flags.
 enum ImageFlag : int {

@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <vector>
 
-#include "media/graphics/timer.h"
-#include "media/input/keyboard.h"
+#include "media/core/module_state.h"
+#include "media/input/timer.h"
 #include "media/platform/platform.h"
+#include "media/program/program.h"
 
 namespace {
 
@@ -15,11 +16,15 @@ struct HookEntry {
   TEventHook hook;
 };
 
-// Never destroyed: closing the graphics at the end of the program removes a hook.
-std::vector<HookEntry>& Hooks() {
-  static auto* hooks = new std::vector<HookEntry>;
-  return *hooks;
-}
+// Closing the graphics at the end of the program removes a hook.
+struct Events {
+  std::vector<HookEntry> hooks;
+  int next_handle = 1;
+  bool polling = false;  // a poll is running
+};
+
+Events& S() { return core::ModuleState<Events>(); }
+std::vector<HookEntry>& Hooks() { return S().hooks; }
 
 void Dispatch(const platform::Event& e) {
   using platform::EventKind;
@@ -68,11 +73,10 @@ const char* EventDescription(int id) {
 }
 
 int AddEmitEventHook(TEventHook hook, int priority) {
-  static int next_handle = 1;
   auto& hooks = Hooks();
   // After every hook of higher or equal priority.
   auto at = std::find_if(hooks.begin(), hooks.end(), [&](const HookEntry& h) { return h.priority < priority; });
-  const int handle = next_handle++;
+  const int handle = S().next_handle++;
   hooks.insert(at, HookEntry{handle, priority, std::move(hook)});
   return handle;
 }
@@ -94,7 +98,7 @@ void EmitEvent(TEvent& event) {
 }
 
 void SystemPoll() {
-  static bool polling = false;
+  bool& polling = S().polling;
   if (polling) return;
   polling = true;
   struct Reset {

@@ -1,10 +1,9 @@
 #include "media/input/keyboard.h"
 
-#include <cstdio>
 #include <cstring>
 
+#include "media/core/module_state.h"
 #include "media/input/events.h"
-#include "media/platform/platform.h"
 
 namespace {
 
@@ -22,10 +21,7 @@ struct PolledInput {
   int hook = 0;
 };
 
-PolledInput& P() {
-  static PolledInput input;
-  return input;
-}
+PolledInput& P() { return core::ModuleState<PolledInput>(); }
 
 void Flush() {
   auto& p = P();
@@ -105,15 +101,6 @@ int CloseRequested() {
   const int t = P().terminate;
   P().terminate = 0;
   return t;
-}
-
-void Quit() { platform::Exit(0); }
-
-void OnProgramExit(std::function<void()> action) { platform::AddExitHook(std::move(action)); }
-
-void QuitWithError(std::string_view message) {
-  std::fprintf(stderr, "%.*s\n", static_cast<int>(message.size()), message.data());
-  platform::Exit(1);
 }
 
 int AppSuspended() { return P().suspended; }

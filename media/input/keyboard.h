@@ -3,9 +3,6 @@
 // pending window-system events (unless auto-poll is off).
 #pragma once
 
-#include <functional>
-#include <string_view>
-
 // Key codes follow the Windows virtual-key numbering.
 constexpr int KEY_BACKSPACE = 8;
 constexpr int KEY_TAB = 9;
@@ -35,14 +32,6 @@ int NextTypedChar();
 void ClearKeys();
 // 1 once the window was asked to close; reading it resets it.
 int CloseRequested();
-// Ends the program with status 0 after the shutdown actions.
-[[noreturn]] void Quit();
-// Ends the program with status 1 after writing `message` (and a line end) to
-// standard error and running the shutdown actions.
-[[noreturn]] void QuitWithError(std::string_view message);
-// Adds an action to run when the program ends (through Quit, QuitWithError or
-// the end of RunProgram); actions run in reverse order of adding.
-void OnProgramExit(std::function<void()> action);
 
 // 1 while the application is inactive (focus elsewhere).
 int AppSuspended();

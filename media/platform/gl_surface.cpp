@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "media/platform/gl_fbo.h"
+#include "media/platform/lifetime.h"
 #include "media/platform/platform.h"
 
 namespace platform {
@@ -108,11 +109,7 @@ bool OffscreenGL::Open(int width, int height, std::string& error) {
   s->width = width;
   s->height = height;
   state_ = std::move(s);
-  static bool ends_first = false;
-  if (!ends_first) {
-    ends_first = true;
-    EndBeforeExitHandlersSoFar();
-  }
+  EndBeforeExitHandlersSoFar("EGL");
   return true;
 }
 

@@ -1,7 +1,6 @@
 #include "media/platform/headless_backend.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <utility>
 
 #include "media/platform/audio_devices.h"
@@ -55,8 +54,11 @@ void HeadlessBackend::Present(int swap_interval) {
   ++frames_;
   AdvanceClock(kFrameMillis);
   // A run with a script (even one of comments only) ends once all of it is delivered.
-  if (exit_at_script_end_ && !script_.file.empty() && ScriptDelivered() && frames_ > last_delivery_frame_)
-    Exit(0);
+  if (options_.at_script_end && !script_end_reported_ && !script_.file.empty() && ScriptDelivered() &&
+      frames_ > last_delivery_frame_) {
+    script_end_reported_ = true;
+    options_.at_script_end();
+  }
 }
 
 void HeadlessBackend::WriteShots() {
@@ -210,17 +212,9 @@ bool HeadlessBackend::ReadPixels(int x, int y, int w, int h, uint8_t* rgba) {
   return ReadGlPixels(x, y, w, h, gl_.Width(), gl_.Height(), rgba);
 }
 
-// A script that cannot be read or parsed ends the program here with status 2;
-// SetupFromCommandLine checks it first and reports it without ending.
-std::unique_ptr<Backend> CreateHeadlessBackend(const HeadlessOptions& options) {
+std::unique_ptr<Backend> CreateHeadlessBackend(const HeadlessOptions& options, std::string& error) {
   Script script;
-  if (!options.script.empty()) {
-    std::string error;
-    if (!LoadScript(options.script, script, error)) {
-      std::fprintf(stderr, "%s\n", error.c_str());
-      std::exit(2);
-    }
-  }
+  if (!options.script.empty() && !LoadScript(options.script, script, error)) return nullptr;
   return std::make_unique<HeadlessBackend>(options, std::move(script));
 }
 

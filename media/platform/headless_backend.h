@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -61,9 +62,9 @@ class HeadlessBackend : public Backend {
   // changes here (there is no display to fill).
   bool Fullscreen() const { return fullscreen_; }
   int FullscreenSwitches() const { return fullscreen_switches_; }
-  // By default the process ends (status 0) once the frame after the script's
-  // last line is presented; tests that drive a script turn that off.
-  void SetExitAtScriptEnd(bool on) { exit_at_script_end_ = on; }
+  // What happens once the frame after the script's last line is presented
+  // (HeadlessOptions::at_script_end), once; null: nothing, the run goes on.
+  void SetScriptEndAction(std::function<void()> action) { options_.at_script_end = std::move(action); }
 
  private:
   struct Timer {
@@ -82,7 +83,7 @@ class HeadlessBackend : public Backend {
   Script script_;
   size_t cursor_ = 0;
   uint64_t last_delivery_frame_ = 0;
-  bool exit_at_script_end_ = true;
+  bool script_end_reported_ = false;
   uint64_t now_ = 0;
   uint64_t frames_ = 0;
   bool window_open_ = false;

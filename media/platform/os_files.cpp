@@ -11,7 +11,8 @@
 #include <cstring>
 #include <string>
 
-#include "media/platform/platform.h"
+#include "media/core/module_state.h"
+#include "media/platform/os_files.h"
 
 namespace platform {
 
@@ -26,6 +27,12 @@ std::string FolderOf(const std::string& path) {
   if (slash == 0) return "/";
   return path.substr(0, slash);
 }
+
+// How many names for new files this process has made: part of each name, so
+// two made in the same nanosecond still differ.
+struct NamesMade {
+  unsigned count = 0;
+};
 
 }  // namespace
 
@@ -56,8 +63,8 @@ std::string ReplaceRefusal(const std::string& path) {
 std::FILE* CreateFileBeside(const std::string& path, std::string& created, std::string& error) {
   struct stat st;
   const bool exists = stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-  static const char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-  static unsigned counter = 0;
+  static constexpr char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  unsigned& counter = core::ModuleState<NamesMade>().count;
   for (int attempt = 0; attempt < 100; ++attempt) {
     struct timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
@@ -109,5 +116,16 @@ bool RenameOver(const std::string& from, const std::string& to, std::string& err
 }
 
 void RemoveFile(const std::string& path) { unlink(path.c_str()); }
+
+std::string CannotWrite(const std::string& path) {
+  int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0 && errno == ENOENT) {
+    fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd >= 0) unlink(path.c_str());
+  }
+  if (fd < 0) return Reason();
+  close(fd);
+  return std::string();
+}
 
 }  // namespace platform

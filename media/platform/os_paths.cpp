@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "media/platform/platform.h"
+#include "media/platform/os_files.h"
 
 namespace platform {
 

@@ -1,12 +1,16 @@
-// The installed backend and the end of the program.
-#include "media/platform/platform.h"
-
+// The installed backend and the end of the layer.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <set>
+#include <string>
 #include <utility>
 #include <vector>
+
+#include "media/core/module_state.h"
+#include "media/platform/lifetime.h"
+#include "media/platform/platform.h"
 
 namespace platform {
 namespace {
@@ -36,23 +40,20 @@ class ClosedBackend : public Backend {
 struct Program {
   std::unique_ptr<Backend> backend;
   std::vector<std::function<void()>> hooks;
-  bool at_exit = false;  // RunExitHooks is registered with atexit
+  std::set<void (*)()> hooks_once;  // the hooks AddExitHookOnce added
+  std::set<std::string> libraries;  // the libraries the layer ends before
+  bool at_exit = false;             // RunExitHooks is registered with atexit
   bool ended = false;
+  void (*pending_drawing_flush)() = nullptr;
 };
 
-// Never destroyed: it is needed until the very end of the process, after every
-// static destructor.
-Program& P() {
-  static auto* program = new Program;
-  return *program;
-}
+// Needed until the very end of the process, after every static destructor.
+Program& P() { return core::ModuleState<Program>(); }
 
-// Runs the exit hooks to the end, reporting errors; false when one failed.
-bool RunEveryExitHook() {
-  bool ok = true;
-  // A failing hook is off the list before it fails: the next round goes on after it.
-  while (!RunReportingErrors(RunExitHooks)) ok = false;
-  return ok;
+void EndBeforeAtExitHandlers() {
+  // Handlers registered with atexit run in reverse order; this one comes before
+  // all that are registered now, and ending twice does nothing.
+  std::atexit([] { RunEveryExitHook(); });
 }
 
 // A program that returns from main or calls std::exit still ends the layer, and
@@ -61,7 +62,7 @@ void EndAtExit() {
   auto& p = P();
   if (p.at_exit) return;
   p.at_exit = true;
-  EndBeforeExitHandlersSoFar();
+  EndBeforeAtExitHandlers();
 }
 
 }  // namespace
@@ -88,21 +89,26 @@ void Install(std::unique_ptr<Backend> backend) {
   p.backend = std::move(backend);
 }
 
-namespace {
-
-void (*pending_drawing_flush)() = nullptr;
-
-}  // namespace
-
-void SetPendingDrawingFlush(void (*flush)()) { pending_drawing_flush = flush; }
+void SetPendingDrawingFlush(void (*flush)()) { P().pending_drawing_flush = flush; }
 
 void FlushPendingDrawing() {
-  if (pending_drawing_flush != nullptr) pending_drawing_flush();
+  if (auto flush = P().pending_drawing_flush) flush();
 }
 
 void AddExitHook(std::function<void()> hook) {
   EndAtExit();
   P().hooks.push_back(std::move(hook));
+}
+
+void AddExitHookOnce(void (*hook)()) {
+  if (P().hooks_once.insert(hook).second) AddExitHook(hook);
+}
+
+bool RunEveryExitHook() {
+  bool ok = true;
+  // A failing hook is off the list before it fails: the next round goes on after it.
+  while (!RunReportingErrors(RunExitHooks)) ok = false;
+  return ok;
 }
 
 void RunExitHooks() {
@@ -124,10 +130,8 @@ void RunExitHooks() {
 
 bool Ended() { return P().ended; }
 
-void EndBeforeExitHandlersSoFar() {
-  // Handlers registered with atexit run in reverse order; this one comes before
-  // all that are registered now, and ending twice does nothing.
-  std::atexit([] { RunEveryExitHook(); });
+void EndBeforeExitHandlersSoFar(const char* library) {
+  if (P().libraries.insert(library).second) EndBeforeAtExitHandlers();
 }
 
 bool RunReportingErrors(const std::function<void()>& step) {
@@ -140,13 +144,6 @@ bool RunReportingErrors(const std::function<void()>& step) {
     std::fprintf(stderr, "unknown error\n");
   }
   return false;
-}
-
-void Exit(int status) {
-  if (!RunEveryExitHook()) status = -1;
-  std::fflush(stdout);
-  std::fflush(stderr);
-  std::exit(status);
 }
 
 }  // namespace platform

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "media/text/strings.h"
+#include "media/core/strings.h"
 
 namespace platform {
 namespace {

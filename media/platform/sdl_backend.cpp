@@ -19,9 +19,10 @@
 #include "media/platform/gl_present.h"
 #include "media/platform/gl_surface.h"
 #include "media/platform/input_sources.h"
+#include "media/platform/lifetime.h"
 #include "media/platform/platform.h"
 #include "media/platform/sdl_keys.h"
-#include "media/text/strings.h"
+#include "media/core/strings.h"
 
 namespace platform {
 namespace {
@@ -170,11 +171,7 @@ class SdlBackend : public Backend {
       window_ = nullptr;
       return false;
     }
-    static bool ends_first = false;
-    if (!ends_first) {
-      ends_first = true;
-      EndBeforeExitHandlersSoFar();
-    }
+    EndBeforeExitHandlersSoFar("SDL video");
     // The window system's connection, watched while waiting for events.
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);

@@ -4,7 +4,8 @@
 #include <cstdint>
 
 #include "media/graphics/image.h"
-#include "media/graphics/pixmap_loaders.h"
+#include "media/pixmap/decoders.h"
+#include "media/pixmap/loaders.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (PixmapPtr map = DecodeBmp(data, size)) {

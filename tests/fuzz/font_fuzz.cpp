@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "media/graphics/image_font.h"
-#include "media/text/streams.h"
+#include "media/fonts/image_font.h"
+#include "media/files/streams.h"
 
 namespace {
 

@@ -2,7 +2,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "media/graphics/pixmap_loaders.h"
+#include "media/pixmap/decoders.h"
+#include "media/pixmap/loaders.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (PixmapPtr map = DecodeJpeg(data, size)) map->Convert(PF_RGBA8888);

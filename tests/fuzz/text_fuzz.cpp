@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "media/text/streams.h"
-#include "media/text/strings.h"
+#include "media/files/streams.h"
+#include "media/core/strings.h"
 
 namespace {
 

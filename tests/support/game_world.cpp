@@ -14,7 +14,7 @@
 #include "game/state.h"
 #include "game/trace.h"
 #include "game/zarn.h"
-#include "media/platform/command_line.h"
+#include "media/program/command_line.h"
 #include "support/headless.h"
 
 namespace game_test {
@@ -38,7 +38,7 @@ void OpenProcessTrace() {
   TraceReader& r = Reader();
   if (!r.path.empty()) return;
   r.path = (std::filesystem::temp_directory_path() / ("zarn-world-" + std::to_string(getpid()) + ".jsonl")).string();
-  platform::TraceFile() = r.path;
+  program::SetTraceFile(r.path);
   OpenTrace();
   OnProgramExit([] { std::filesystem::remove(Reader().path); });
 }

@@ -20,7 +20,6 @@ platform::HeadlessBackend& InstallHeadless(const HeadlessSetup& setup) {
   options.audio_out = setup.audio_out;
   options.draw = setup.draw;
   auto backend = std::make_unique<platform::HeadlessBackend>(options, std::move(script));
-  backend->SetExitAtScriptEnd(false);
   platform::HeadlessBackend& ref = *backend;
   platform::Install(std::move(backend));
   return ref;

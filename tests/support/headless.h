@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "media/graphics/graphics.h"
+#include "media/graphics/renderer.h"
 #include "media/platform/headless_backend.h"
 
 namespace test_support {

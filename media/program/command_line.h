@@ -1,0 +1,32 @@
+// The program's command line: which backend runs and how.
+#pragma once
+
+#include <string>
+
+namespace program {
+
+// What the command line asked for, as far as the program reads it after start-up.
+struct CommandLineOptions {
+  std::string trace;  // the --trace file as an absolute path; empty when none
+};
+// The options of this run (all empty before SetupFromCommandLine).
+const CommandLineOptions& CommandLine();
+// Names the trace file of this run, as --trace would (for tests that run the game
+// in their own process).
+void SetTraceFile(std::string path);
+
+// Understands:
+//   --scale N             the window N times the program's size (1 to platform::kMaxWindowScale)
+//   --headless            no window; virtual clock; nothing drawn unless a shot is asked for
+//   --script FILE         scripted input for the headless run; the run ends with
+//                         status 0 once all of it is delivered
+//   --clock-start MS      the virtual clock's value at start
+//   --audio-out PATH      WAV file the headless run's sound is written to
+//   --trace FILE          file the headless run writes the program's per-frame state to
+// Relative file names are taken from the current directory, so call this before
+// the program enters its own directory. Installs the backend the options ask for
+// (SDL2 without --headless). Returns -1 to go on, or an exit status (2) after
+// writing the reason to standard error.
+int SetupFromCommandLine(int argc, char** argv);
+
+}  // namespace program
