@@ -298,24 +298,15 @@ void PaintFrozenBlobb(Canvas& cv, const View& v) {
        [](V2) { return Paint{pal::kWhite, 0.7f}; });
 }
 
-void PaintGem(Canvas& cv, const View& v, int colour) {
-  Painter fill{cv, v};
-  Ramp r = GemRamp(colour);
-  const V2 u0{9.5f, 5.0f}, u1{20.5f, 5.0f};
-  const V2 l0{3.5f, 11.0f}, l1{11.0f, 11.0f}, l2{19.0f, 11.0f}, l3{26.5f, 11.0f};
-  const V2 cu{15.0f, 26.0f};
-  struct Facet {
-    std::vector<V2> pts;
-    Col a, b;  // gradient from top to bottom
-  };
-  const Facet facets[] = {
-      {{l0, u0, l1}, r.light, r.mid},
-      {{u0, u1, l2, l1}, r.hi, r.light},
-      {{u1, l3, l2}, r.mid, r.dark},
-      {{l0, l1, cu}, r.mid, r.dark},
-      {{l1, l2, cu}, r.light, r.mid},
-      {{l2, l3, cu}, r.dark, r.deep},
-  };
+namespace {
+
+// A facet: a polygon shaded from colour a at its top to b at its bottom.
+struct Facet {
+  std::vector<V2> pts;
+  Col a, b;
+};
+
+void FillFacets(const Painter& fill, const std::vector<Facet>& facets) {
   for (const Facet& f : facets) {
     Box b = Bounds(f.pts, 0.5f);
     fill(b, [pts = f.pts](V2 p) { return SdPolygon(p, pts) - 0.02f; }, [=](V2 p) {
@@ -323,18 +314,15 @@ void PaintGem(Canvas& cv, const View& v, int colour) {
       return Paint{Mix(f.a, f.b, t), 1};
     });
   }
-  // Facet edges, lighter than the facets.
-  auto edge = [&](V2 a, V2 b, float alpha) {
-    fill(Bounds({a, b}, 1), [=](V2 p) { return SdSegment(p, a, b, 0.3f); },
-         [=](V2) { return Paint{r.hi, alpha}; });
-  };
-  edge(l0, l3, 0.7f);
-  edge(u0, l1, 0.45f);
-  edge(u1, l2, 0.45f);
-  edge(l1, cu, 0.35f);
-  edge(l2, cu, 0.3f);
-  // Sparkle.
-  V2 sp{10.8f, 7.2f};
+}
+
+// A facet edge, lighter than the facets.
+void FacetEdge(const Painter& fill, const Ramp& r, V2 a, V2 b, float alpha) {
+  fill(Bounds({a, b}, 1), [=](V2 p) { return SdSegment(p, a, b, 0.3f); }, [=](V2) { return Paint{r.hi, alpha}; });
+}
+
+// The four-pointed glint of a cut stone.
+void Sparkle(const Painter& fill, V2 sp) {
   fill({sp.x - 4, sp.y - 4, sp.x + 4, sp.y + 4}, [=](V2 p) {
     V2 q = p - sp;
     float star = std::min(std::fabs(q.x) * 3.2f + std::fabs(q.y), std::fabs(q.y) * 3.2f + std::fabs(q.x));
@@ -342,19 +330,192 @@ void PaintGem(Canvas& cv, const View& v, int colour) {
   }, pal::kWhite);
 }
 
+// The ramp colour of a facet facing direction d (in the picture's plane):
+// light comes from the top left, so facets facing it are brightest.
+Col FacingLight(const Ramp& r, V2 d) {
+  float l = Dot(d * (1 / std::max(1e-4f, Len(d))), V2{-0.6f, -0.8f});
+  if (l > 0.35f) return Mix(r.mid, r.light, Smooth(0.35f, 1.0f, l));
+  if (l > -0.35f) return Mix(r.dark, r.mid, Smooth(-0.35f, 0.35f, l));
+  return Mix(r.deep, r.dark, Smooth(-1.0f, -0.35f, l));
+}
+
+// Blue: a round brilliant seen from the side, crown over a pointed pavilion.
+// Its outline is also the contact shape of every diamond in the maze.
+void PaintBrilliant(const Painter& fill, const Ramp& r) {
+  const V2 u0{9.5f, 5.0f}, u1{20.5f, 5.0f};
+  const V2 l0{3.5f, 11.0f}, l1{11.0f, 11.0f}, l2{19.0f, 11.0f}, l3{26.5f, 11.0f};
+  const V2 cu{15.0f, 26.0f};
+  FillFacets(fill, {
+                       {{l0, u0, l1}, r.light, r.mid},
+                       {{u0, u1, l2, l1}, r.hi, r.light},
+                       {{u1, l3, l2}, r.mid, r.dark},
+                       {{l0, l1, cu}, r.mid, r.dark},
+                       {{l1, l2, cu}, r.light, r.mid},
+                       {{l2, l3, cu}, r.dark, r.deep},
+                   });
+  FacetEdge(fill, r, l0, l3, 0.7f);
+  FacetEdge(fill, r, u0, l1, 0.45f);
+  FacetEdge(fill, r, u1, l2, 0.45f);
+  FacetEdge(fill, r, l1, cu, 0.35f);
+  FacetEdge(fill, r, l2, cu, 0.3f);
+  Sparkle(fill, {10.8f, 7.2f});
+}
+
+// An octagon: the box [x0, x1] x [y0, y1] with its corners cut by c, clockwise
+// from the top left.
+std::vector<V2> CutCornerBox(float x0, float y0, float x1, float y1, float c) {
+  return {{x0 + c, y0}, {x1 - c, y0}, {x1, y0 + c}, {x1, y1 - c},
+          {x1 - c, y1}, {x0 + c, y1}, {x0, y1 - c}, {x0, y0 + c}};
+}
+
+// Green: a square emerald cut seen from above, steps of long facets around a
+// flat table.
+void PaintEmerald(const Painter& fill, const Ramp& r) {
+  const std::vector<V2> outer = CutCornerBox(4.5f, 4.5f, 25.5f, 25.5f, 4.5f);
+  const std::vector<V2> step = CutCornerBox(7.5f, 7.5f, 22.5f, 22.5f, 3.0f);
+  const std::vector<V2> table = CutCornerBox(10.5f, 10.5f, 19.5f, 19.5f, 1.8f);
+  const V2 c{15, 15};
+  std::vector<Facet> facets;
+  for (size_t i = 0; i < outer.size(); ++i) {
+    size_t j = (i + 1) % outer.size();
+    V2 mid = (outer[i] + outer[j]) * 0.5f - c;
+    Col col = FacingLight(r, mid);
+    facets.push_back({{outer[i], outer[j], step[j], step[i]}, Shade(col, 0.08f), Shade(col, -0.08f)});
+    facets.push_back({{step[i], step[j], table[j], table[i]}, Shade(col, -0.1f), Shade(col, -0.22f)});
+  }
+  facets.push_back({table, r.light, r.mid});
+  FillFacets(fill, facets);
+  for (size_t i = 0; i < outer.size(); ++i) {
+    size_t j = (i + 1) % outer.size();
+    FacetEdge(fill, r, step[i], step[j], 0.45f);
+    FacetEdge(fill, r, table[i], table[j], 0.6f);
+    FacetEdge(fill, r, outer[i], table[i], 0.3f);
+  }
+  // A long reflection across the table.
+  fill({10, 10, 20, 20}, [](V2 p) { return SdSegment(p, {12.0f, 17.5f}, {17.5f, 12.0f}, 0.7f); },
+       [](V2) { return Paint{pal::kWhite, 0.55f}; });
+  Sparkle(fill, {9.0f, 8.0f});
+}
+
+// A point of a heart outline for t in [0, 2 pi): the top notch at t = 0, the
+// tip at t = pi; the heart fills about 32 x 29 units around (0, 0).
+V2 HeartPoint(float t) {
+  float s = std::sin(t);
+  return {16 * s * s * s,
+          -(13 * std::cos(t) - 5 * std::cos(2 * t) - 2 * std::cos(3 * t) - std::cos(4 * t))};
+}
+
+// The heart outline as a polygon of n points, scaled and moved to centre.
+std::vector<V2> HeartPolygon(int n, V2 centre, float scale) {
+  std::vector<V2> pts;
+  for (int i = 0; i < n; ++i) pts.push_back(centre + HeartPoint(2 * kPi * float(i) / float(n)) * scale);
+  return pts;
+}
+
+// Red: a heart cut seen from above, facets fanning out from a heart-shaped
+// table.
+void PaintHeart(const Painter& fill, const Ramp& r) {
+  const V2 c{15, 14.4f};
+  const float k = 0.72f;  // 32 units wide to 23 pixels
+  auto outer = [&](float t) { return c + HeartPoint(t) * k; };
+  auto inner = [&](float t) { return c + V2{0, 0.8f} + HeartPoint(t) * (k * 0.46f); };
+  constexpr int kFacets = 10, kSteps = 6;
+  std::vector<Facet> facets;
+  std::vector<V2> table;
+  for (int f = 0; f < kFacets; ++f) {
+    float t0 = 2 * kPi * f / kFacets, t1 = 2 * kPi * (f + 1) / kFacets;
+    std::vector<V2> pts;
+    for (int s = 0; s <= kSteps; ++s) pts.push_back(outer(t0 + (t1 - t0) * s / kSteps));
+    for (int s = kSteps; s >= 0; --s) pts.push_back(inner(t0 + (t1 - t0) * s / kSteps));
+    for (int s = 0; s < kSteps; ++s) table.push_back(inner(t0 + (t1 - t0) * s / kSteps));
+    Col col = FacingLight(r, outer((t0 + t1) / 2) - c);
+    facets.push_back({pts, Shade(col, 0.06f), Shade(col, -0.12f)});
+  }
+  facets.push_back({table, r.light, r.mid});
+  FillFacets(fill, facets);
+  for (int f = 0; f < kFacets; ++f) {
+    float t = 2 * kPi * f / kFacets;
+    FacetEdge(fill, r, outer(t), inner(t), 0.35f);
+  }
+  for (size_t i = 0; i < table.size(); ++i)
+    FacetEdge(fill, r, table[i], table[(i + 1) % table.size()], 0.5f);
+  Sparkle(fill, {10.0f, 9.0f});
+}
+
+}  // namespace
+
+void PaintGem(Canvas& cv, const View& v, int colour) {
+  Painter fill{cv, v};
+  Ramp r = GemRamp(colour);
+  switch (colour) {
+    case 1: PaintEmerald(fill, r); break;
+    case 2: PaintHeart(fill, r); break;
+    default: PaintBrilliant(fill, r); break;
+  }
+}
+
+namespace {
+
+// The gold setting of a delivered diamond, following the stone's outline: round
+// for the brilliant, a cut-corner square for the emerald, a heart for the heart.
+float Setting(int colour, V2 p) {
+  switch (colour) {
+    case 1:
+      return SdPolygon(p, CutCornerBox(1.2f, 1.2f, 28.8f, 28.8f, 7.5f));
+    case 2: {
+      static const std::vector<V2> heart = HeartPolygon(64, {15, 13.0f}, 0.875f);
+      return SdPolygon(p, heart);
+    }
+    default:
+      return SdCircle(p, {15, 15}, 14.0f);
+  }
+}
+
+}  // namespace
+
 void PaintBankedGem(Canvas& cv, const View& v, int colour) {
   Painter fill{cv, v};
   const V2 c{15, 15};
-  fill(Around(c, 14, 14), [=](V2 p) { return SdCircle(p, c, 14.0f); }, [=](V2 p) {
-    return Paint{Ball(p, c, 14, 14, Rgb(150, 96, 20), Rgb(236, 184, 64), Rgb(255, 238, 160)), 1};
+  // The rim is shaded like a ball; square and heart settings reach a little
+  // further out than the round one.
+  const float rr = colour == 0 ? 14 : 16;
+  fill(Around(c, 14.5f, 14.5f), [=](V2 p) { return Setting(colour, p); }, [=](V2 p) {
+    return Paint{Ball(p, c, rr, rr, Rgb(150, 96, 20), Rgb(236, 184, 64), Rgb(255, 238, 160)), 1};
   });
-  fill(Around(c, 11.5f, 11.5f), [=](V2 p) { return SdCircle(p, c, 11.3f); }, [=](V2 p) {
+  fill(Around(c, 14.5f, 14.5f), [=](V2 p) { return Setting(colour, p) + 2.7f; }, [=](V2 p) {
     float t = Clamp01((p.y - 4) / 22);
     return Paint{Mix(Rgb(20, 16, 36), Rgb(60, 48, 84), t), 1};
   });
-  View inner{v.ox + 3.4f * v.s, v.oy + 3.6f * v.s, v.s * 0.78f};
+  // The heart sits a little smaller, centred on the setting's heart.
+  const View inner = colour == 2 ? View{v.ox + 4.2f * v.s, v.oy + 4.3f * v.s, v.s * 0.72f}
+                                 : View{v.ox + 3.4f * v.s, v.oy + 3.6f * v.s, v.s * 0.78f};
   PaintGem(cv, inner, colour);
 }
+
+namespace {
+
+// The outline of a hole's opening in the shape of its diamond, filling about
+// rx x ry around c as the ground seen at a slant squeezes it: an oval for
+// blue, a cut-corner square for green, a heart for red.
+float HoleOpening(int colour, V2 p, V2 c, float rx, float ry) {
+  switch (colour) {
+    case 1:
+      return SdPolygon(p, CutCornerBox(c.x - rx, c.y - ry, c.x + rx, c.y + ry, 0.3f * ry));
+    case 2: {
+      // A heart leaves the corners of its box empty, so it is drawn a little
+      // larger than the oval to look as big.
+      rx *= 1.1f;
+      ry *= 1.15f;
+      V2 q{(p.x - c.x) * 16 / rx, (p.y - c.y + 0.05f * ry) * 14.5f / ry};
+      static const std::vector<V2> heart = HeartPolygon(48, {0, 1.6f}, 1);
+      return SdPolygon(q, heart) * std::min(rx / 16, ry / 14.5f);
+    }
+    default:
+      return SdEllipse(p, c, rx, ry);
+  }
+}
+
+}  // namespace
 
 void PaintHole(Canvas& cv, const View& v, int colour) {
   Painter fill{cv, v};
@@ -366,13 +527,13 @@ void PaintHole(Canvas& cv, const View& v, int colour) {
     float n = Noise(p.x * 0.7f, p.y * 0.7f, 64, 64, 11 + uint32_t(colour));
     return Paint{Shade(Mix(stone, r.mid, 0.45f), (n - 0.5f) * 0.25f), 1};
   });
-  // Glowing inner ring.
+  // Glowing inner ring around an opening shaped like the hole's diamond.
   const V2 ic{13, 11.0f};
-  fill(Around(ic, 9.4f, 7.0f), [=](V2 p) { return SdEllipse(p, ic, 9.2f, 6.8f); }, [=](V2) {
+  fill(Around(ic, 9.4f, 7.0f), [=](V2 p) { return HoleOpening(colour, p, ic, 9.2f, 6.8f); }, [=](V2) {
     return Paint{r.light, 1};
   });
   // The pit: dark at the far (upper) wall, glowing deep down.
-  fill(Around(ic, 8.2f, 6.0f), [=](V2 p) { return SdEllipse(p, ic, 7.9f, 5.6f); }, [=](V2 p) {
+  fill(Around(ic, 8.2f, 6.0f), [=](V2 p) { return HoleOpening(colour, p, ic, 7.9f, 5.6f); }, [=](V2 p) {
     float depth = Clamp01((p.y - (ic.y - 6)) / 12);
     Col col = Mix(Rgb(6, 4, 14), r.deep, Smooth(0.25f, 1.0f, depth));
     V2 q{(p.x - ic.x) / 7.9f, (p.y - ic.y - 1.5f) / 5.6f};
@@ -495,9 +656,11 @@ void PaintPowerUp(Canvas& cv, const View& v, int kind, const TextRenderer& tr) {
       break;
     }
     case 6: {  // three diamonds
-      PaintGem(cv, View{v.ox + 1.6f * v.s, v.oy + 1.0f * v.s, v.s * 0.48f}, 2);
+      // The brilliant's crown pokes over the rim at the top left, so it is part
+      // of the token's outline, the shape the player touches to take it.
+      PaintGem(cv, View{v.ox + 1.6f * v.s, v.oy + 1.0f * v.s, v.s * 0.48f}, 0);
       PaintGem(cv, View{v.ox + 13.8f * v.s, v.oy + 1.0f * v.s, v.s * 0.48f}, 1);
-      PaintGem(cv, View{v.ox + 7.7f * v.s, v.oy + 10.6f * v.s, v.s * 0.52f}, 0);
+      PaintGem(cv, View{v.ox + 7.7f * v.s, v.oy + 10.6f * v.s, v.s * 0.52f}, 2);
       break;
     }
     default: {  // x2

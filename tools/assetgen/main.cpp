@@ -230,6 +230,7 @@ int main(int argc, char** argv) {
     Png(docs + "screens.png", Stack({Row({Half(a.start), Half(menu.canvas())}, 6),
                                      Row({Half(help.canvas()), Half(results.canvas())}, 6)}, 6));
   }
+  Png(docs + "colour-vision.png", ColourVisionSheet(a, tr));
 
   if (!preview.empty()) {
     for (int page = 0; page <= 4; ++page) {

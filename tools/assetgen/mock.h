@@ -36,4 +36,8 @@ class Mock {
   Canvas cv_;
 };
 
+// The diamonds, holes and delivered-diamond counters, enlarged, in one row per
+// vision: full colour vision, protanopia, deuteranopia and tritanopia.
+Canvas ColourVisionSheet(const AssetSet& a, const TextRenderer& tr);
+
 }  // namespace gen

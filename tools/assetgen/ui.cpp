@@ -184,20 +184,31 @@ Canvas MenuPanel() {
     return Paint{Mix(Rgb(255, 226, 140), Rgb(196, 130, 40), Clamp01(p.y / 500)), 1};
   });
   InkEdge(cv, shape);
-  // Small gems at the corners of the main panel.
-  auto gem = [&](V2 c, Col col) {
-    Fill(cv, [=](V2 p) { return std::fabs(p.x - c.x) + std::fabs(p.y - c.y) - 5; }, [=](V2 p) {
-      return Paint{p.y < c.y ? Shade(col, 0.45f) : col, 1};
-    });
-    Fill(cv, [=](V2 p) { return std::fabs(std::fabs(p.x - c.x) + std::fabs(p.y - c.y) - 5) - 0.6f; },
-         [](V2) { return Paint{pal::kInk, 1}; });
+  // Small gems at the corners of the main panel, each colour in its own
+  // shape as in the maze: a brilliant, a square cut, a heart.
+  auto gem = [&](V2 c, int colour) {
+    const Sdf outline = [=](V2 p) {
+      V2 q = p - c;
+      switch (colour) {
+        case 1: return SdBox(q, {0, 0}, 4.6f, 4.6f, 2.0f);
+        case 2: {
+          // Two lobes over a point.
+          float lobes = Union(SdCircle(q, {-2.4f, -1.6f}, 2.9f), SdCircle(q, {2.4f, -1.6f}, 2.9f));
+          return Union(lobes, SdPolygon(q, {{-5.1f, -0.6f}, {5.1f, -0.6f}, {0, 5.6f}}));
+        }
+        default: return SdPolygon(q, {{-2.8f, -4.2f}, {2.8f, -4.2f}, {5.6f, -1.2f}, {0, 5.4f}, {-5.6f, -1.2f}});
+      }
+    };
+    const Col col = GemRamp(colour).mid;
+    Fill(cv, outline, [=](V2 p) { return Paint{p.y < c.y - 0.8f ? Shade(col, 0.45f) : col, 1}; });
+    Fill(cv, [=](V2 p) { return std::fabs(outline(p)) - 0.6f; }, [](V2) { return Paint{pal::kInk, 1}; });
   };
-  gem({14, 14}, GemRamp(0).mid);
-  gem({397, 14}, GemRamp(1).mid);
-  gem({14, 331}, GemRamp(2).mid);
+  gem({14, 14}, 0);
+  gem({397, 14}, 1);
+  gem({14, 331}, 2);
   // The plaque at the bottom carries a gem at each end.
-  gem({27, 481}, GemRamp(0).mid);
-  gem({284, 481}, GemRamp(2).mid);
+  gem({27, 481}, 0);
+  gem({284, 481}, 2);
   Binarize(cv);
   return cv;
 }
