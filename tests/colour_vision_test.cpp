@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "media/media.h"
+#include "media/pixmap/loaders.h"
 #include "tools/assetgen/colour_vision.h"
 
 namespace {
