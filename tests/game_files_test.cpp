@@ -63,6 +63,7 @@ TEST(GameFilesRun, AMissingScoreFileIsNoReasonToStop) {
   // The missing file reads as ten empty entries of score 0; the new result goes
   // first when it scored, else it stays eleventh (only a greater score moves up).
   const auto& view = run.First("highscore");
+  ASSERT_TRUE(view.contains("table"));
   const int score = view.value("score", -1);
   std::vector<std::pair<std::string, std::string>> entries(10, {"", "0"});
   entries.insert(score > 0 ? entries.begin() : entries.end(), {"Ann", std::to_string(score)});

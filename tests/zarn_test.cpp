@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "game/blobbs.h"
@@ -189,11 +190,11 @@ TEST_F(ZarnWorld, ContactShortcutAgreesWithThePixelTestAtEveryEdge) {
     int frames;
   };
   const Shape shapes[] = {
-      {"blue hole", G.HolesObj->HBlue, 1},      {"green hole", G.HolesObj->HGreen, 1},
-      {"red hole", G.HolesObj->HRed, 1},        {"blue diamond", G.DiamondsObj->Dblue, 1},
+      {"blue hole", G.HolesObj->HBlue, 1},         {"green hole", G.HolesObj->HGreen, 1},
+      {"red hole", G.HolesObj->HRed, 1},           {"blue diamond", G.DiamondsObj->Dblue, 1},
       {"green diamond", G.DiamondsObj->Dgreen, 1}, {"red diamond", G.DiamondsObj->Dred, 1},
-      {"power-up item", G.PowerUpsObj->pu01, 1}, {"Blobb", G.BlobbsObj->blobbsi, 9},
-      {"frozen Blobb", G.BlobbsObj->blobbsif, 1}, {"solid block", block, 1},
+      {"power-up item", G.PowerUpsObj->pu01, 1},   {"Blobb", G.BlobbsObj->blobbsi, 9},
+      {"frozen Blobb", G.BlobbsObj->blobbsif, 1},  {"solid block", block, 1},
   };
   struct Player {
     ImageRef image;
