@@ -48,18 +48,39 @@ TEST_F(BlobbsWorld, ABlobbPlacedOnThePlayerStealsInThePlacingPass) {
   EXPECT_EQ(Sfx(f), Sounds{"bite"});
 }
 
-TEST_F(BlobbsWorld, PlacementTestsTwoCornersAndDrawsXThenY) {
-  // A draw whose top-left corner is open but whose (x + 30, y + 30) is not.
+TEST_F(BlobbsWorld, PlacementTestsTheTopLeftCornerAndThePointThirtyPixelsBelowRight) {
+  // Seeds whose draws land exactly on the boundaries of the two tested points.
+  struct Case {
+    const char* what;
+    std::function<bool(int, int)> draws;
+    bool placed;
+  };
+  const Case cases[] = {
+      {"(x + 29, y + 29) open, (x + 30, y + 30) closed",
+       [](int x, int y) { return OpenAt(x, y) && OpenAt(x + 29, y + 29) && !OpenAt(x + 30, y + 30); }, false},
+      {"(x + 30, y + 30) open, (x + 31, y + 31) closed",
+       [](int x, int y) { return OpenAt(x, y) && OpenAt(x + 30, y + 30) && !OpenAt(x + 31, y + 31); }, true},
+      {"(x, y) closed, (x + 1, y + 1) open",
+       [](int x, int y) { return !OpenAt(x, y) && OpenAt(x + 1, y + 1) && OpenAt(x + 30, y + 30); }, false},
+      {"(x, y) open, (x - 1, y - 1) closed",
+       [](int x, int y) { return OpenAt(x, y) && !OpenAt(x - 1, y - 1) && OpenAt(x + 30, y + 30); }, true},
+      {"(x + 30, y) closed, not tested",
+       [](int x, int y) { return OpenAt(x, y) && OpenAt(x + 30, y + 30) && !OpenAt(x + 30, y); }, true},
+      {"(x, y + 30) closed, not tested",
+       [](int x, int y) { return OpenAt(x, y) && OpenAt(x + 30, y + 30) && !OpenAt(x, y + 30); }, true},
+  };
+  for (const Case& c : cases) {
+    SetBlobb(0, 0, 0, 0);
+    const auto [x, y] = SeedPlacement(c.draws);
+    const Json f = game_test::RunGameFrame();
+    EXPECT_EQ(f["blobbs"][0], Json({c.placed ? 1 : 0, x, y, 0, 0, 0})) << c.what << "; x then y, kept in the row";
+  }
+  // A row not placed tries again on the next frame with new numbers.
   SetBlobb(0, 0, 0, 0);
-  const auto [x, y] = SeedPlacement([](int x, int y) { return OpenAt(x, y) && !OpenAt(x + 30, y + 30); });
-  Json f = game_test::RunGameFrame();
-  EXPECT_EQ(f["blobbs"][0], Json({0, x, y, 0, 0, 0})) << "not placed; the numbers stay in the row";
-  // Tried again on the next frame with new numbers.
-  SeedRandom(7);
-  const int x2 = RandomInt(1, 1152), y2 = RandomInt(1, 768);
-  SeedRandom(7);
-  f = game_test::RunGameFrame();
-  EXPECT_EQ(f["blobbs"][0], Json({OpenAt(x2, y2) && OpenAt(x2 + 30, y2 + 30) ? 1 : 0, x2, y2, 0, 0, 0}));
+  SeedPlacement([](int x, int y) { return !OpenAt(x, y); });
+  game_test::RunGameFrame();
+  const auto [x, y] = SeedPlacement([](int x, int y) { return OpenAt(x, y) && OpenAt(x + 30, y + 30); });
+  EXPECT_EQ(game_test::RunGameFrame()["blobbs"][0], Json({1, x, y, 0, 0, 0}));
 }
 
 TEST_F(BlobbsWorld, ARoamingBlobbDrawsItsDirectionThenStepsThenRolls) {
@@ -72,11 +93,14 @@ TEST_F(BlobbsWorld, ARoamingBlobbDrawsItsDirectionThenStepsThenRolls) {
   const int dx[] = {0, 1, -1, 0, 0}, dy[] = {0, 0, 0, 1, -1};
   EXPECT_EQ(f["blobbs"][0],
             Json({1, 192 + dx[direction], 160 + dy[direction], direction, roll == 100 ? 0 : 1, roll}));
-  // A roll of 100 drops the direction after the step; the next frame draws a new one.
-  SetBlobb(0, 1, 192, 160, 1, 1);
-  game_test::SeedWhere([] { return RandomInt(1, 100) == 100; });
-  f = game_test::RunGameFrame();
-  EXPECT_EQ(f["blobbs"][0], Json::parse("[1,193,160,1,0,100]"));
+  // A roll of 99 keeps the direction; 100 drops it after the step, and the next
+  // frame draws a new one.
+  for (int roll : {99, 100}) {
+    SetBlobb(0, 1, 192, 160, 1, 1);
+    game_test::SeedWhere([&] { return RandomInt(1, 100) == roll; });
+    f = game_test::RunGameFrame();
+    EXPECT_EQ(f["blobbs"][0], Json({1, 193, 160, 1, roll == 100 ? 0 : 1, roll}));
+  }
   SeedRandom(777);
   const int next = RandomInt(1, 4);
   SeedRandom(777);

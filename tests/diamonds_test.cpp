@@ -159,6 +159,22 @@ TEST_F(DiamondsWorld, ADiamondOnAClosedCellIsDroppedThenPlacedAnewInDrawOrder) {
   EXPECT_EQ(f["diam"][1], Json({1, draws[3], draws[4], draws[5]}));
 }
 
+TEST_F(DiamondsWorld, APlacedDiamondStaysOnlyOnACellAboveFive) {
+  // Hand-picked cells of the first level: open, a "5" and a wall. Placed active
+  // on any of them; the next frame drops it from a closed cell.
+  struct Case {
+    int column, row;
+    bool open;
+  };
+  for (const Case c : {Case{20, 2, true}, Case{12, 1, false}, Case{23, 1, false}}) {
+    SetDiamond(0, 0, 0, 0, 0);
+    const int colour = game_test::SeedPlacementOn(c.column, c.row, 0, 2);
+    EXPECT_EQ(game_test::RunGameFrame()["diam"][0], Json({1, c.column, c.row, colour}));
+    EXPECT_EQ(game_test::RunGameFrame()["diam"][0], Json({c.open ? 1 : 0, c.column, c.row, colour}))
+        << c.column << ", " << c.row;
+  }
+}
+
 TEST_F(DiamondsWorld, ADiamondPlacedUnderThePlayerIsCollectedInTheSamePass) {
   // Player at (200, 200): cell (6, 6) lies under it.
   SetDiamond(4, 0, 0, 0, 0);

@@ -2,6 +2,10 @@
 // stops the program at start-up with a message naming the file.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "support/game_run.h"
 
 namespace {
@@ -50,8 +54,24 @@ TEST(GameFilesRun, AStripTooSmallForItsCellsStopsTheStart) {
 TEST(GameFilesRun, AMissingScoreFileIsNoReasonToStop) {
   GameDir dir;
   dir.Remove("data/score.txt");
-  const auto run = RunScript("4 press SPACE\n", RunOptions::In(dir.Path()));
+  // The table is read and written only when a result is saved: a game whose clock
+  // runs out at once, a name, Space on the results screen, the highscore view.
+  const auto run = RunScript("4 press SPACE\n6 press ENTER\n9 stall 300000\n12 type Ann\n16 press SPACE\n19 press ESCAPE\n",
+                             RunOptions::In(dir.Path()));
   EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  // The missing file reads as ten empty entries of score 0; the new result goes
+  // first when it scored, else it stays eleventh (only a greater score moves up).
+  const auto& view = run.First("highscore");
+  ASSERT_TRUE(view.contains("table"));
+  const int score = view.value("score", -1);
+  std::vector<std::pair<std::string, std::string>> entries(10, {"", "0"});
+  entries.insert(score > 0 ? entries.begin() : entries.end(), {"Ann", std::to_string(score)});
+  for (size_t i = 0; i < 10; ++i)
+    EXPECT_EQ(view["table"][i], game_test::Json({entries[i].first, entries[i].second})) << "entry " << i;
+  std::string saved;
+  for (const auto& [name, points] : entries) saved += name + "\r\n" + points + "\r\n";
+  EXPECT_EQ(dir.Read("data/score.txt"), saved);
 }
 
 TEST(GameFilesRun, LevelFilesWithShortLinesLoadAndPlay) {

@@ -205,14 +205,19 @@ TEST(Mixer, EmptyBlocksAndExtremeFrequenciesAreHarmless) {
   TAudioMixer m(44100);
   VoiceHandle empty = m.CreateVoice(Block({}, 1, 44100));
   m.Play(empty, true);
-  Render(m, 16);
+  EXPECT_EQ(Render(m, 16), std::vector<int16_t>(32, 0));
   EXPECT_FALSE(m.Playing(empty));
 
   VoiceHandle fast = m.CreateVoice(Block({7, 8, 9}, 1, 44100));
   m.SetFrequency(fast, 2000000000);
   EXPECT_EQ(m.Frequency(fast), TAudioMixer::kMaxFrequency);
   m.Play(fast, true);
-  Render(m, 64);
+  // About 24 block frames go by per output frame; every value lies between two
+  // neighbours of the looping block, so within 7 to 9, and the first is 7.
+  const auto out = Render(m, 64);
+  EXPECT_EQ(out[0], 7);
+  EXPECT_EQ(Left(out), Right(out));
+  for (int16_t v : out) EXPECT_TRUE(v >= 7 && v <= 9) << v;
   EXPECT_TRUE(m.Playing(fast));
   EXPECT_LT(m.Position(fast), 3);
 

@@ -6,6 +6,7 @@
 
 #include "game/flow.h"
 #include "game/state.h"
+#include "game/zarn.h"
 #include "media/media.h"
 #include "support/game_world.h"
 
@@ -44,13 +45,57 @@ TEST_F(PowerUpsWorld, ItemsArePlacedByTrialInDrawOrder) {
   EXPECT_EQ(f["items"][0], Json({0, d[0], d[1], d[2]})) << "a closed cell leaves the item waiting";
   EXPECT_EQ(f["items"][1], Json({1, d[3], d[4], d[5]}));
   // Next frame: only the waiting item draws new numbers; the placed one stays.
-  SeedRandom(99);
-  const int c = RandomInt(1, 36), r = RandomInt(1, 24), k = RandomInt(1, 7);
-  SeedRandom(99);
+  const int kind = game_test::SeedPlacementOn(20, 2, 1, 7);
   f = game_test::RunGameFrame();
-  EXPECT_EQ(f["items"][0], Json({Open(c, r) ? 1 : 0, c, r, k}));
+  EXPECT_EQ(f["items"][0], Json({1, 20, 2, kind}));
   EXPECT_EQ(f["items"][1], Json({1, d[3], d[4], d[5]}));
   EXPECT_EQ(Sfx(f), Sounds{});
+}
+
+TEST_F(PowerUpsWorld, AnItemStaysOnlyOnACellAboveFiveWhateverThePlayerWalksThrough) {
+  // Hand-picked cells of the first level, with the walk-through-walls power-up
+  // held: two open cells, a "5", a wall and the grid's last corner.
+  game_test::FillSlot(1, 4);
+  struct Case {
+    int column, row;
+    bool open;
+  };
+  const Case cases[] = {{1, 1, true}, {20, 2, true}, {12, 1, false}, {23, 1, false}, {36, 24, false}};
+  for (const Case& c : cases) {
+    SetItem(0, 0, 0, 0, 0);
+    const int kind = game_test::SeedPlacementOn(c.column, c.row, 1, 7);
+    const Json f = game_test::RunGameFrame();
+    EXPECT_EQ(f["fx"][3], 4);
+    EXPECT_EQ(f["items"][0], Json({c.open ? 1 : 0, c.column, c.row, kind})) << c.column << ", " << c.row;
+  }
+}
+
+TEST_F(PowerUpsWorld, TheFirstKindsPictureIsTheContactShapeOfEveryItem) {
+  // A solid block in the player's place: the item's own pixels decide. The
+  // picture is a disc whose rows 13 to 16 span all 30 columns and whose rows 25
+  // to 29 stay within columns 5 to 24 (the slot's frame, also 30 x 30, is a
+  // rounded square that reaches column 28 on row 25).
+  G.PlayerObj->zarni = LoadImageFile(TPixmap::Create(24, 25, PF_RGB888), 0);
+  G.PlayerObj->Frame = 0;
+  struct Case {
+    int x, y;  // the item's screen position; the player covers [200, 224) x [200, 225)
+    bool taken;
+  };
+  const Case cases[] = {
+      {171, 200, true},   // column 29 over the player's column 0
+      {170, 200, false},  // one pixel apart
+      {175, 175, false},  // columns and rows 25 to 29 over the player's corner
+      {200, 175, true},   // row 25 over the player's row 0
+  };
+  for (const Case& c : cases) {
+    EmptySlots();
+    // The item on cell (6, 6), the view moved to put it at (x, y) on the screen.
+    game_test::PutPlayerAt(200 + 192 - c.x, 200 + 192 - c.y);
+    SetItem(0, 1, 6, 6, 3);
+    const Json f = game_test::RunGameFrame();
+    EXPECT_EQ(f["slots"][0][1], c.taken ? 3 : 0) << c.x << ", " << c.y;
+    EXPECT_EQ(f["items"][0][0], c.taken ? 0 : 1) << c.x << ", " << c.y;
+  }
 }
 
 TEST_F(PowerUpsWorld, AnItemRolledOntoAClosedCellUnderThePlayerIsTakenAtOnce) {

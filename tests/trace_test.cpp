@@ -109,11 +109,34 @@ TEST(TraceRun, OneLinePerPresentedFrameEvenWhenTheScriptEndsTheRun) {
 }
 
 TEST(TraceRun, WithoutTraceOptionNothingIsWrittenAndTheRunIsTheSame) {
-  game_test::RunOptions options;
-  options.trace = false;
-  const auto run = game_test::RunScript("4 press SPACE\n", options);
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_TRUE(run.trace.empty());
+  // The walk that picks up a green diamond and delivers it (with this clock),
+  // then the clock runs out and the score is saved: with and without the trace
+  // the same sound comes out and the same table is saved.
+  const std::string script =
+      "3 press SPACE\n5 press ENTER\n7 down A\n177 up A\n178 down W\n350 up W\n355 stall 300000\n"
+      "360 press SPACE\n363 press ESCAPE\n";
+  struct Played {
+    game_test::Run run;
+    std::string sound, table;
+  };
+  auto play = [&](bool trace) {
+    game_test::GameDir dir;
+    auto options = game_test::RunOptions::In(dir.Path());
+    options.clock_start = 5600;
+    options.trace = trace;
+    options.extra_args = {"--audio-out", dir.File("out.wav")};
+    Played played{game_test::RunScript(script, options), dir.Read("out.wav"), dir.Read("data/score.txt")};
+    EXPECT_EQ(played.run.status, 0) << played.run.err;
+    return played;
+  };
+  const Played traced = play(true), plain = play(false);
+  EXPECT_TRUE(plain.run.trace.empty());
+  // One green diamond delivered: 2 points, saved.
+  EXPECT_EQ(traced.run.First("highscore").value("score", -1), 2);
+  EXPECT_NE(traced.table.find("\r\n2\r\n"), std::string::npos);
+  EXPECT_TRUE(plain.table == traced.table) << "the saved tables differ";
+  EXPECT_GT(plain.sound.size(), 44u);
+  EXPECT_TRUE(plain.sound == traced.sound) << "the sound differs";
 }
 
 }  // namespace

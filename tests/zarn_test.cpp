@@ -3,7 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "game/blobbs.h"
+#include "game/diamonds.h"
+#include "game/holes.h"
+#include "game/powerups.h"
+#include "game/zarn.h"
 #include "media/media.h"
 #include "support/game_run.h"
 #include "support/game_world.h"
@@ -167,6 +174,76 @@ TEST_F(ZarnWorld, EachKeyTestsItsOwnPointAfterTheMovesBeforeIt) {
   EXPECT_LE(f["frame"].get<int>(), 38);
   game_test::Release('A');
   game_test::Release('D');
+}
+
+// The contact shortcut (rectangles apart, no contact) against the pixel test
+// itself, for every shape that meets the player: each placed one pixel apart
+// from, touching and one pixel over each side of the player's cell, at every
+// position along that side. The player is the walking figure (one cell of each
+// direction) and a solid block in its place, whose edges are solid all round.
+TEST_F(ZarnWorld, ContactShortcutAgreesWithThePixelTestAtEveryEdge) {
+  const ImageRef block = LoadImageFile(TPixmap::Create(30, 30, PF_RGB888), 0);
+  const ImageRef figure = LoadImageFile(TPixmap::Create(24, 25, PF_RGB888), 0);
+  struct Shape {
+    const char* name;
+    ImageRef image;
+    int frames;
+  };
+  const Shape shapes[] = {
+      {"blue hole", G.HolesObj->HBlue, 1},         {"green hole", G.HolesObj->HGreen, 1},
+      {"red hole", G.HolesObj->HRed, 1},           {"blue diamond", G.DiamondsObj->Dblue, 1},
+      {"green diamond", G.DiamondsObj->Dgreen, 1}, {"red diamond", G.DiamondsObj->Dred, 1},
+      {"power-up item", G.PowerUpsObj->pu01, 1},   {"Blobb", G.BlobbsObj->blobbsi, 9},
+      {"frozen Blobb", G.BlobbsObj->blobbsif, 1},  {"solid block", block, 1},
+  };
+  struct Player {
+    ImageRef image;
+    int frame;
+  };
+  const ImageRef strip = G.PlayerObj->zarni;
+  const Player players[] = {{strip, 0}, {strip, 10}, {strip, 20}, {strip, 30}, {figure, 0}};
+  Zarn& player = *G.PlayerObj;
+  ASSERT_EQ(player.XPl, 200);
+  ASSERT_EQ(player.YPl, 200);
+  int cases = 0, mismatches = 0, solid_contacts = 0;
+  for (const Player& p : players) {
+    player.zarni = p.image;
+    player.Frame = p.frame;
+    for (const Shape& shape : shapes) {
+      const int w = shape.image->width, h = shape.image->height;
+      for (int f = 0; f < shape.frames; ++f) {
+        // over = -1 apart, 0 touching, 1 one pixel over; the player's cell is
+        // [200, 224) x [200, 225).
+        for (int over = -1; over <= 1; ++over) {
+          std::vector<std::pair<int, int>> places;
+          for (int y = 201 - h; y <= 224; ++y) {
+            places.emplace_back(200 + over - w, y);  // left
+            places.emplace_back(224 - over, y);      // right
+          }
+          for (int x = 201 - w; x <= 223; ++x) {
+            places.emplace_back(x, 200 + over - h);  // above
+            places.emplace_back(x, 225 - over);      // below
+          }
+          for (const auto& [x, y] : places) {
+            const bool pixels = ImagesOverlap(p.image, 200, 200, p.frame, shape.image, x, y, f) != 0;
+            ++cases;
+            if (TouchesPlayer(shape.image, x, y, f) != pixels && ++mismatches <= 5) {
+              ADD_FAILURE() << shape.name << " cell " << f << " at (" << x << ", " << y << ") against player cell "
+                            << p.frame << (p.image == figure ? " (solid)" : "") << ": the pixel test says " << pixels;
+            }
+            // Two solid blocks meet exactly when they overlap by a pixel.
+            if (p.image == figure && shape.image == block) {
+              EXPECT_EQ(pixels, over == 1) << x << ", " << y;
+              solid_contacts += pixels;
+            }
+          }
+        }
+      }
+    }
+  }
+  EXPECT_EQ(mismatches, 0) << "of " << cases;
+  // Over each side: 54 places on the left and right, 53 above and below.
+  EXPECT_EQ(solid_contacts, 2 * 54 + 2 * 53);
 }
 
 }  // namespace
