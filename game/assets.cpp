@@ -101,7 +101,7 @@ void PreloadGameFiles() {
   GameFontFile(files::kFont, files::kFontSize, files::kFontStyle);
   for (auto path : {files::kBite, files::kGet, files::kHole, files::kMenu, files::kPowerUp})
     GameSound(path, 0);
-  GameSound(files::kLoop, SOUND_LOOP);
+  GameSound(files::kLoop, files::kLoopFlags);
   for (auto path : {files::kClock, files::kMenuTitle, files::kStartScreen, files::kKeyboard1, files::kKeyboard3,
                     files::kKeyboard4, files::kEnd, files::kPanel, files::kEmptySlot, files::kSlot,
                     files::kFrozenBlobb})

@@ -4,6 +4,8 @@
 #include <array>
 #include <string_view>
 
+#include "media/media.h"
+
 struct StripFile {
   std::string_view path;
   int cell_width, cell_height, first, count;
@@ -21,6 +23,8 @@ inline constexpr std::string_view kHole = "sound/hole.wav";
 inline constexpr std::string_view kMenu = "sound/menu.wav";
 inline constexpr std::string_view kPowerUp = "sound/PUsound.wav";
 inline constexpr std::string_view kLoop = "sound/loop.wav";
+// The music loops, and the player's music volume is its own.
+inline constexpr int kLoopFlags = SOUND_LOOP | SOUND_MUSIC;
 
 // Screens.
 inline constexpr std::string_view kClock = "gfx/clock.bmp";

@@ -29,7 +29,7 @@ void StartPass(bool first_pass) {
     G.HoleSnd = GameSound(files::kHole, 0);
     G.MenuSnd = GameSound(files::kMenu, 0);
     G.PuSnd = GameSound(files::kPowerUp, 0);
-    G.LoopSnd = GameSound(files::kLoop, SOUND_LOOP);
+    G.LoopSnd = GameSound(files::kLoop, files::kLoopFlags);
     // The music starts once and plays for the whole run.
     G.MusicChannel = StartSound(G.LoopSnd);
     TraceSound(SoundName(G.LoopSnd));

@@ -8,19 +8,21 @@ Zarn::Zarn() : zarni(GameStrip(files::kZarn)) {}
 void Zarn::Draw() { DrawImageAt(zarni, float(XPl), float(YPl), Frame); }
 
 void Zarn::Move() {
-  // One walking direction: the key, the test point relative to the figure's world
-  // top-left corner, the first cell of its block and the scroll step.
+  // One walking direction: its letter key and the arrow key that does the same
+  // (for keyboards whose letters lie elsewhere), the test point relative to the
+  // figure's world top-left corner, the first cell of its block and the scroll
+  // step.
   struct Walk {
-    int key, test_x, test_y, block, step_x, step_y;
+    int key, arrow, test_x, test_y, block, step_x, step_y;
   };
   static constexpr Walk kWalks[] = {
-      {'A', 0, 16, 0, -1, 0},
-      {'D', 24, 16, 30, 1, 0},
-      {'W', 12, 1, 10, 0, -1},
-      {'S', 12, 25, 20, 0, 1},
+      {'A', KEY_LEFT, 0, 16, 0, -1, 0},
+      {'D', KEY_RIGHT, 24, 16, 30, 1, 0},
+      {'W', KEY_UP, 12, 1, 10, 0, -1},
+      {'S', KEY_DOWN, 12, 25, 20, 0, 1},
   };
   for (const Walk& walk : kWalks) {
-    if (!IsKeyDown(walk.key)) continue;
+    if (!IsKeyDown(walk.key) && !IsKeyDown(walk.arrow)) continue;
     // Afresh for every key: a step made for an earlier key moves the later test points.
     const int px = XPl + G.ScrollX, py = YPl + G.ScrollY;
     if (!PointOpen(px + walk.test_x, py + walk.test_y, IntText(G.WallCode))) continue;

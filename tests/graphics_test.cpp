@@ -4,8 +4,10 @@
 #include <cmath>
 #include <deque>
 
+#include "media/graphics/frame_limit.h"
 #include "media/graphics/gl/gl_driver.h"
 #include "media/media.h"
+#include "media/platform/player_settings.h"
 #include "support/headless.h"
 
 using test_support::HeadlessSetup;
@@ -308,22 +310,50 @@ class PacingBackend : public platform::Backend {
     presents.push_back(now);
     intervals.push_back(swap_interval);
   }
-  bool PollEvent(platform::Event&) override { return false; }
-  void WaitEvent() override {}
+  // One timer at most, ticking every `period` ms from its start; waiting for
+  // it moves the clock to its next tick.
+  bool PollEvent(platform::Event& out) override {
+    if (period == 0 || now < next_tick) return false;
+    next_tick += period;
+    out = platform::Event{platform::EventKind::TimerTick, 1, 0};
+    return true;
+  }
+  void WaitEvent() override {
+    if (period != 0 && now < next_tick) now = next_tick;
+  }
   uint32_t Millis() override { return now; }
   void SleepMillis(int ms) override {
     now += static_cast<uint32_t>(ms);
     slept += ms;
   }
-  int StartTimer(int) override { return 0; }
-  void StopTimer(int) override {}
+  int StartTimer(int period_ms) override {
+    period = static_cast<uint32_t>(period_ms);
+    next_tick = now + period;
+    return 1;
+  }
+  void StopTimer(int) override { period = 0; }
   std::unique_ptr<platform::AudioDevice> OpenAudio(int, platform::AudioCallback) override { return nullptr; }
 
   bool open = false;
   uint32_t now = 1000;
+  uint32_t period = 0, next_tick = 0;
   int slept = 0;
   std::vector<uint32_t> presents;
   std::vector<int> intervals;
+};
+
+// The frame limit as the player's settings have it, given back after each test.
+class LimitSetting {
+ public:
+  explicit LimitSetting(bool on) {
+    platform::PlayerSettings s = saved_;
+    s.limit_menu_rate = on;
+    platform::ChangeSettings(s, platform::SettingsChange::Program);
+  }
+  ~LimitSetting() { platform::ChangeSettings(saved_, platform::SettingsChange::Program); }
+
+ private:
+  platform::PlayerSettings saved_ = platform::CurrentSettings();
 };
 
 PacingBackend& InstallPacing() {
@@ -368,7 +398,8 @@ TEST(FramePacing, ALateFrameRestartsTheScheduleInsteadOfHurrying) {
   EXPECT_GE(b.presents[2] - b.presents[1], 16u);
 }
 
-TEST(FramePacing, WithoutARateFlipMinusOneNeitherSleepsNorSyncs) {
+TEST(FramePacing, WithoutARateOrLimitFlipMinusOneNeitherSleepsNorSyncs) {
+  const LimitSetting off(false);
   PacingBackend& b = InstallPacing();
   ASSERT_TRUE(OpenGraphics(700, 540, 0, 0, 0));
   b.presents.clear();
@@ -389,6 +420,53 @@ TEST(FramePacing, FullScreenRateAsksForVsyncInstead) {
   Flip(-1);
   EXPECT_EQ(b.slept, 0);
   EXPECT_EQ(b.intervals, (std::vector<int>{1}));
+  CloseGraphics();
+}
+
+TEST(FramePacing, ScreensWithoutATimerAreHeldToTheGameRateUnlessTurnedOff) {
+  const LimitSetting on(true);
+  PacingBackend& b = InstallPacing();
+  ASSERT_TRUE(OpenGraphics(700, 540, 0, 0, 0));
+  b.presents.clear();
+  // Drawing takes 5 ms a frame: each frame sleeps 11 ms more; one that took
+  // 30 ms goes at once; with the limit off nothing waits.
+  for (int work : {5, 5, 5, 30}) {
+    b.now += work;
+    Flip(-1);
+  }
+  {
+    const LimitSetting off(false);
+    b.now += 5;
+    Flip(-1);
+  }
+  EXPECT_EQ(b.presents, (std::vector<uint32_t>{1005, 1021, 1037, 1067, 1072}));
+  EXPECT_EQ(b.slept, 22);
+  CloseGraphics();
+
+  // Across the clock's wrap, and a clock that went back is no reason to wait long.
+  FrameLimit limit;
+  limit.Presented(0xFFFFFFF8u);
+  EXPECT_EQ(limit.Delay(2, false), 6);
+  EXPECT_EQ(limit.Delay(0xFFFFFF00u, false), 0);
+}
+
+TEST(FramePacing, FramesAfterATickWaitKeepTheTimersPace) {
+  const LimitSetting on(true);
+  PacingBackend& b = InstallPacing();
+  ASSERT_TRUE(OpenGraphics(700, 540, 0, 0, 0));
+  auto timer = CreateTickTimer(60);  // ticks at 1016, 1032, ...
+  ASSERT_NE(timer, nullptr);
+  b.presents.clear();
+  b.now = 1010;
+  Flip(-1);  // the menu's last frame, then the game's
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(WaitTicks(timer), 1);
+    Flip(-1);
+  }
+  Flip(-1);  // unpaced again: 16 ms after the last game frame
+  EXPECT_EQ(b.presents, (std::vector<uint32_t>{1010, 1016, 1032, 1048, 1064}));
+  EXPECT_EQ(b.slept, 16);
+  timer.reset();
   CloseGraphics();
 }
 

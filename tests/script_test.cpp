@@ -81,7 +81,12 @@ TEST(ScriptParser, KeyNamesAndNumbers) {
   EXPECT_EQ(ScriptKeyCode("161"), 161);
   EXPECT_EQ(ScriptKeyCode("256"), 0);
   EXPECT_EQ(ScriptKeyCode("00"), 0);
+  EXPECT_EQ(ScriptKeyCode("F1"), 112);  // function keys by name
+  EXPECT_EQ(ScriptKeyCode("f5"), 116);
+  EXPECT_EQ(ScriptKeyCode("F12"), 123);
   EXPECT_EQ(ScriptKeyCode("F13"), 0);
+  EXPECT_EQ(ScriptKeyCode("F0"), 0);
+  EXPECT_EQ(ScriptKeyCode("F05"), 0);
   EXPECT_EQ(ScriptKeyCode("a"), 'A');
 }
 

@@ -10,6 +10,7 @@
 
 #include "media/media.h"
 #include "media/platform/platform.h"
+#include "media/platform/player_settings.h"
 #include "media/platform/sdl_keys.h"
 
 namespace {
@@ -108,6 +109,17 @@ TEST_F(SdlWindow, ScaleAndFullscreenEnlargeOnlyThePresentation) {
   Key(false, SDL_SCANCODE_RETURN, SDLK_RETURN, KMOD_NONE);
   EXPECT_EQ(KeyPresses(KEY_ENTER), 1);
   EXPECT_EQ(NextTypedChar(), KEY_ENTER);
+}
+
+TEST_F(SdlWindow, VolumeKeysChangeThePlayersSettingsAndNeverReachTheProgram) {
+  Key(true, SDL_SCANCODE_F5, SDLK_F5, KMOD_NONE);
+  Key(false, SDL_SCANCODE_F5, SDLK_F5, KMOD_NONE);
+  Key(true, SDL_SCANCODE_F7, SDLK_F7, KMOD_LSHIFT);
+  EXPECT_EQ(KeyPresses(116) + KeyPresses(118) + NextTypedChar(), 0);
+  EXPECT_EQ(platform::CurrentSettings().music_volume, 90);
+  EXPECT_EQ(platform::CurrentSettings().effects_volume, 90);
+  Flip(0);  // with the notice over it
+  platform::ChangeSettings({}, platform::SettingsChange::Program);
 }
 
 TEST_F(SdlWindow, GamepadsPluggedInAndOutReachTheProgramAsKeys) {

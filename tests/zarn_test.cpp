@@ -105,6 +105,35 @@ TEST(ZarnScripted, TwoKeysInOneFrameTakeTheirTurnsInTheFixedOrder) {
   EXPECT_EQ(run.Frame(65)["scroll"], Json::parse("[10,10]"));
 }
 
+// The arrow keys walk exactly as A, D, W and S do, alone, together with
+// other keys, and held along with the letter of their own direction.
+TEST(ZarnScripted, ArrowKeysWalkAsTheLettersDo) {
+  const auto arrows = [](std::string script) {
+    for (const auto& [letter, arrow] : {std::pair{" A\n", " LEFT\n"}, {" D\n", " RIGHT\n"}, {" W\n", " UP\n"},
+                                        {" S\n", " DOWN\n"}}) {
+      for (size_t at; (at = script.find(letter)) != std::string::npos;) script.replace(at, 3, arrow);
+    }
+    return script;
+  };
+  for (const char* name : {"walk_to_walls.txt", "two_keys.txt"}) {
+    SCOPED_TRACE(name);
+    const std::string letters = game_test::ScriptText(name);
+    ASSERT_EQ(arrows(letters).find(" A\n"), std::string::npos);
+    const auto by_letters = game_test::RunScript(letters);
+    const auto by_arrows = game_test::RunScript(arrows(letters));
+    EXPECT_EQ(by_arrows.status, 0) << by_arrows.err;
+    ASSERT_FALSE(by_letters.OnScreen("game").empty());
+    EXPECT_EQ(by_arrows.trace, by_letters.trace);
+  }
+  // Left held by A, then by both, then by the arrow alone: one walk.
+  const auto one = game_test::RunScript("3 press SPACE\n5 press ENTER\n7 down A\n100 up A\n110 quit\n");
+  const auto both = game_test::RunScript(
+      "3 press SPACE\n5 press ENTER\n7 down A\n30 down LEFT\n60 up A\n100 up LEFT\n110 quit\n");
+  ASSERT_EQ(both.status, 0) << both.err;
+  EXPECT_NE(one.Frame(100)["scroll"], one.Frame(7)["scroll"]);
+  EXPECT_EQ(both.trace, one.trace);
+}
+
 TEST(ZarnScripted, AnOpeningInTheMazeBorderLeadsToClosedGroundOutsideTheGrid) {
   // Row 6 of the first level's cell file opened at column 0: the figure walks
   // on until its test point leaves the 37 x 25 grid, which counts as a wall.

@@ -6,7 +6,8 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config
   clang
-  libsdl2-dev
+  libsdl2-dev libx11-dev
+  libinih-dev
   libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0
   libfreetype-dev libjpeg-dev libpng-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev

@@ -44,6 +44,7 @@ class TChannel {
 enum : int {
   SOUND_LOOP = 1,      // the sound loops
   SOUND_HARDWARE = 2,  // may be placed in hardware (no effect on the mixer)
+  SOUND_MUSIC = 4,     // the sound is music: the player's music volume scales it, not the effects volume
 };
 
 // A driver puts itself at the front of the driver list when it is created and

@@ -50,7 +50,7 @@ const TAudioMixer::Voice* TAudioMixer::Find(VoiceHandle handle) const {
   return const_cast<TAudioMixer*>(this)->Find(handle);
 }
 
-VoiceHandle TAudioMixer::CreateVoice(std::shared_ptr<const TPcmBlock> pcm) {
+VoiceHandle TAudioMixer::CreateVoice(std::shared_ptr<const TPcmBlock> pcm, VoiceGroup group) {
   if (!pcm) return 0;
   std::lock_guard<std::mutex> lock(mutex_);
   if (count_ >= kMaxVoices) return 0;
@@ -66,6 +66,7 @@ VoiceHandle TAudioMixer::CreateVoice(std::shared_ptr<const TPcmBlock> pcm) {
   slot.used = true;
   slot.voice = Voice{};
   slot.voice.pcm = std::move(pcm);
+  slot.voice.group = group;
   slot.voice.frequency = std::clamp(slot.voice.pcm->hertz, 0, kMaxFrequency);
   UpdateStep(slot.voice);
   UpdateGains(slot.voice);
@@ -173,6 +174,17 @@ int TAudioMixer::Frequency(VoiceHandle handle) const {
   return v != nullptr ? v->frequency : 0;
 }
 
+void TAudioMixer::SetGroupGain(VoiceGroup group, float gain) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  // NaN counts as 0.
+  group_gain_[static_cast<int>(group)] = gain > 0.0f ? std::min(gain, 1.0f) : 0.0f;
+}
+
+float TAudioMixer::GroupGain(VoiceGroup group) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return group_gain_[static_cast<int>(group)];
+}
+
 void TAudioMixer::UpdateGains(Voice& v) {
   double gain = std::pow(10.0, v.volume / 2000.0);
   double left = v.pan > 0 ? std::pow(10.0, -v.pan / 2000.0) : 1.0;
@@ -200,8 +212,9 @@ void TAudioMixer::MixVoice(Voice& v, float* acc, int frames) {
   const int16_t* d = block.data.data();
   const uint64_t end = length << 32;
   const uint64_t step = v.step;
-  const float gl = v.gain_l;
-  const float gr = v.gain_r;
+  const float group_gain = group_gain_[static_cast<int>(v.group)];
+  const float gl = v.gain_l * group_gain;
+  const float gr = v.gain_r * group_gain;
   const bool loop = v.loop;
   constexpr float kFrac = 1.0f / 16777216.0f;  // 2^-24
   uint64_t pos = v.pos;

@@ -28,6 +28,10 @@ struct TPcmBlock {
 // Identifies one voice of a mixer; 0 is never a voice.
 using VoiceHandle = uint64_t;
 
+// Every voice belongs to a group whose gain scales it on top of its own volume:
+// the player's volume of the sound effects or of the music.
+enum class VoiceGroup { Effects = 0, Music = 1 };
+
 class TAudioMixer {
  public:
   // Voices beyond this count are refused (CreateVoice returns 0), which bounds
@@ -40,9 +44,10 @@ class TAudioMixer {
   explicit TAudioMixer(int rate);
   int Rate() const { return rate_; }
 
-  // A new voice over `pcm`, stopped at position 0, full volume, centred, at the
-  // block's own rate. Returns 0 when kMaxVoices voices exist already.
-  VoiceHandle CreateVoice(std::shared_ptr<const TPcmBlock> pcm);
+  // A new voice over `pcm` in `group`, stopped at position 0, full volume,
+  // centred, at the block's own rate. Returns 0 when kMaxVoices voices exist
+  // already.
+  VoiceHandle CreateVoice(std::shared_ptr<const TPcmBlock> pcm, VoiceGroup group = VoiceGroup::Effects);
   void ReleaseVoice(VoiceHandle voice);
   int VoiceCount() const;
 
@@ -70,6 +75,11 @@ class TAudioMixer {
   int Pan(VoiceHandle voice) const;
   void SetFrequency(VoiceHandle voice, int hertz);
   int Frequency(VoiceHandle voice) const;
+  // A factor on the amplitude of every voice of the group, from the next
+  // rendered buffer on, clamped to 0..1 (0 silences without stopping
+  // anything); 1 at first.
+  void SetGroupGain(VoiceGroup group, float gain);
+  float GroupGain(VoiceGroup group) const;
 
   // Renders `frames` interleaved stereo frames into `out`, advancing every
   // playing voice.
@@ -87,6 +97,7 @@ class TAudioMixer {
     float gain_r = 1.0f;
     bool playing = false;
     bool loop = false;
+    VoiceGroup group = VoiceGroup::Effects;
   };
   struct Slot {
     Voice voice;
@@ -106,5 +117,6 @@ class TAudioMixer {
   std::vector<Slot> slots_;
   std::vector<uint32_t> free_;
   int count_ = 0;
+  float group_gain_[2] = {1.0f, 1.0f};
   std::vector<float> acc_;
 };

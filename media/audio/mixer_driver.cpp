@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "media/audio/sample.h"
 #include "media/core/module_state.h"
+#include "media/platform/player_settings.h"
 
 namespace {
 
@@ -14,9 +16,17 @@ struct Mixers {
   int generation = 0;
   // The mixer driver that is running, which sounds and channels talk to.
   TMixerAudioDriver* active = nullptr;
+  bool watching = false;  // the player's volumes reach the running mixer
 };
 
 Mixers& S() { return core::ModuleState<Mixers>(); }
+
+// The player's volumes, per cent of the sounds' own loudness, as the gains of
+// the mixer's groups.
+void ApplyPlayerVolumes(TAudioMixer& mixer, const platform::PlayerSettings& settings) {
+  mixer.SetGroupGain(VoiceGroup::Effects, static_cast<float>(settings.effects_volume) / 100.0f);
+  mixer.SetGroupGain(VoiceGroup::Music, static_cast<float>(settings.music_volume) / 100.0f);
+}
 
 // The exponent of the volume and pan curves: 0.1 as a float, used in double.
 constexpr double kCurve = static_cast<double>(0.1f);
@@ -49,6 +59,14 @@ int TMixerAudioDriver::Startup() {
   _mixer = std::move(mixer);
   _device = std::move(device);
   S().active = this;
+  ApplyPlayerVolumes(*_mixer, platform::CurrentSettings());
+  if (!std::exchange(S().watching, true)) {
+    platform::WatchSettings([](const platform::PlayerSettings&, const platform::PlayerSettings& after,
+                               platform::SettingsChange) {
+      if (TMixerAudioDriver* driver = S().active; driver != nullptr && driver->Mixer())
+        ApplyPlayerVolumes(*driver->Mixer(), after);
+    });
+  }
   return 1;
 }
 
@@ -71,8 +89,10 @@ std::shared_ptr<TSound> TMixerAudioDriver::CreateSound(const TAudioSample& sampl
   sound->_mixer = _mixer;
   sound->_hertz = sample.hertz;
   sound->_loop = flags & SOUND_LOOP;
+  sound->_group = (flags & SOUND_MUSIC) ? VoiceGroup::Music : VoiceGroup::Effects;
   // The first voice; when the mixer is full the first Cue makes it instead.
-  if (VoiceHandle voice = _mixer->CreateVoice(pcm)) sound->_bufs.push_front(std::make_shared<TBuf>(_mixer, voice));
+  if (VoiceHandle voice = _mixer->CreateVoice(pcm, sound->_group))
+    sound->_bufs.push_front(std::make_shared<TBuf>(_mixer, voice));
   return sound;
 }
 
@@ -129,7 +149,7 @@ int TMixerChannel::Cue(const std::shared_ptr<TMixerSound>& sound) {
   }
   if (!buf) {
     if (S().active != nullptr) S().active->FlushLonely();
-    VoiceHandle voice = sound->_mixer->CreateVoice(sound->_buffer);
+    VoiceHandle voice = sound->_mixer->CreateVoice(sound->_buffer, sound->_group);
     if (voice == 0) return 0;
     buf = std::make_shared<TBuf>(sound->_mixer, voice);
     sound->_bufs.push_front(buf);

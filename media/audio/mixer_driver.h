@@ -91,6 +91,7 @@ class TMixerSound : public TSound, public std::enable_shared_from_this<TMixerSou
   std::shared_ptr<TAudioMixer> _mixer;
   int _hertz = 0;
   int _loop = 0;
+  VoiceGroup _group = VoiceGroup::Effects;  // Music for SOUND_MUSIC
   BufList _bufs;  // front to back: newest voice first
 };
 

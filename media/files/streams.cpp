@@ -395,7 +395,12 @@ int FileType(std::u16string_view path) {
   return 0;
 }
 
-bool ReplaceFileLines(std::u16string_view path, std::span<const String> lines, std::string& error) {
+namespace {
+
+// The safe replacing of ReplaceFileLines, with what goes into the new file left
+// to `write` (false, with the reason in `error`, when it could not write it all).
+template <typename Write>
+bool ReplaceFileWith(std::u16string_view path, std::string& error, Write write) {
   std::string target = NativePath(path);
   if (target.empty()) {
     error = "not a usable file name";
@@ -417,20 +422,42 @@ bool ReplaceFileLines(std::u16string_view path, std::span<const String> lines, s
     platform::RemoveFile(created);
     return false;
   }
-  bool written = true;
   errno = 0;
-  for (const String& line : lines) {
-    if (stream->WriteLine(line) != 1) {
-      error = errno ? std::strerror(errno) : "the new file could not be written in full";
-      written = false;
-      break;
-    }
-  }
+  bool written = write(*stream, error);
   if (written) written = platform::SyncFile(file, error);
   stream->Close();
   if (written) written = platform::RenameOver(created, target, error);
   if (!written) platform::RemoveFile(created);
   return written;
+}
+
+}  // namespace
+
+bool ReplaceFileLines(std::u16string_view path, std::span<const String> lines, std::string& error) {
+  return ReplaceFileWith(path, error, [&](TCStream& stream, std::string& why) {
+    for (const String& line : lines) {
+      if (stream.WriteLine(line) != 1) {
+        why = errno ? std::strerror(errno) : "the new file could not be written in full";
+        return false;
+      }
+    }
+    return true;
+  });
+}
+
+bool ReplaceFileText(std::u16string_view path, std::string_view bytes, std::string& error) {
+  return ReplaceFileWith(path, error, [&](TCStream& stream, std::string& why) {
+    for (size_t done = 0; done < bytes.size();) {
+      const int chunk = static_cast<int>(std::min<size_t>(bytes.size() - done, 1 << 20));
+      const int n = stream.Write(bytes.data() + done, chunk);
+      if (n <= 0) {
+        why = errno ? std::strerror(errno) : "the new file could not be written in full";
+        return false;
+      }
+      done += static_cast<size_t>(n);
+    }
+    return true;
+  });
 }
 
 std::vector<uint8_t> ReadAllBytes(TStream& stream) {

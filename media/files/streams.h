@@ -203,6 +203,9 @@ int FileType(std::u16string_view path);
 // fails on the way; the new file is then removed, the old one is left as it was,
 // and `error` says why. Returns true when the file was replaced (or created).
 bool ReplaceFileLines(std::u16string_view path, std::span<const String> lines, std::string& error);
+// The same with the new file holding exactly `bytes` (a text the caller has
+// laid out itself, line ends and all).
+bool ReplaceFileText(std::u16string_view path, std::string_view bytes, std::string& error);
 
 // Everything from the current position to the end. Throws TStreamReadException
 // when the stream holds more than fits a 32-bit size.

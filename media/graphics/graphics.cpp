@@ -6,11 +6,14 @@
 
 #include "media/core/module_state.h"
 #include "media/core/registry.h"
+#include "media/graphics/frame_limit.h"
 #include "media/graphics/gl/gl_driver.h"
 #include "media/graphics/renderer.h"
 #include "media/input/keyboard.h"
+#include "media/input/tick_waits.h"
 #include "media/platform/lifetime.h"
 #include "media/platform/platform.h"
+#include "media/platform/player_settings.h"
 
 namespace {
 
@@ -31,6 +34,8 @@ struct GraphicsState {
   int sync_frac = 0;
   int sync_accum = 0;
   uint32_t sync_time = 0;
+  FrameLimit limit;
+  unsigned tick_waits = 0;  // TickWaitsSoFar at the previous limited frame
   int width = 0, height = 0, depth = 0, hertz = 0, flags = 0;
   int mask_r = 0, mask_g = 0, mask_b = 0;
   std::string title = "Tessaly Application";
@@ -237,6 +242,9 @@ std::shared_ptr<TPlanoGraphics> OpenGraphics(int width, int height, int depth, i
     s.sync_accum = 0;
     s.sync_time = static_cast<uint32_t>(ElapsedMillis());
   }
+  // The new window's first frame goes at once.
+  s.limit = FrameLimit();
+  s.tick_waits = TickWaitsSoFar();
   EnablePolledInput(nullptr);
   s.exclusive = g;
   platform::AddExitHookOnce(CloseGraphics);
@@ -295,6 +303,15 @@ void Flip(int sync) {
     s.driver->Flip(0);
     return;
   }
+  // A frame the program did not pace waits for the game loop's rate (frame_limit.h).
+  auto& backend = platform::Current();
+  const unsigned waits = TickWaitsSoFar();
+  const bool paced = waits != s.tick_waits;
+  s.tick_waits = waits;
+  if (platform::CurrentSettings().limit_menu_rate) {
+    if (const int ms = s.limit.Delay(backend.Millis(), paced); ms > 0) backend.SleepMillis(ms);
+  }
+  s.limit.Presented(backend.Millis());
   s.driver->Flip(s.auto_sync ? 1 : 0);
 }
 

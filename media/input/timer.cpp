@@ -1,5 +1,7 @@
 #include "media/input/timer.h"
 
+#include "media/input/tick_waits.h"
+
 #include <cmath>
 #include <map>
 
@@ -13,6 +15,7 @@ namespace {
 // program-wide variables reach it when they are destroyed at exit.
 struct RunningTimers {
   std::map<int, TTimer*> by_handle;
+  unsigned waits = 0;  // tick waits that returned ticks
 };
 
 std::map<int, TTimer*>& Running() { return core::ModuleState<RunningTimers>().by_handle; }
@@ -63,6 +66,7 @@ int TTimer::Wait() {
   }
   const int n = _ticks - _wticks;
   _wticks = _ticks;
+  ++core::ModuleState<RunningTimers>().waits;
   return n;
 }
 
@@ -80,6 +84,8 @@ std::shared_ptr<TTimer> CreateTickTimer(float hertz, std::shared_ptr<TEvent> eve
   Running()[handle] = timer.get();
   return timer;
 }
+
+unsigned TickWaitsSoFar() { return core::ModuleState<RunningTimers>().waits; }
 
 int WaitTicks(TTimer* timer) { return timer != nullptr ? timer->Wait() : 0; }
 

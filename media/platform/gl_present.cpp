@@ -43,7 +43,7 @@ bool ScaledPresenter::Open(int pic_w, int pic_h, bool alpha, unsigned target, Gl
 
 void ScaledPresenter::Close() { picture_.Destroy(target_); }
 
-void ScaledPresenter::CopyToTarget(int out_w, int out_h) {
+void ScaledPresenter::CopyToTarget(int out_w, int out_h, const std::function<void(const PictureRect&)>& over) {
   if (!picture_.Exists()) return;
   const GlFramebufferCalls& gl = picture_.Calls();
   const PictureRect r = FitPicture(width_, height_, out_w, out_h);
@@ -59,6 +59,7 @@ void ScaledPresenter::CopyToTarget(int out_w, int out_h) {
   // output's top.
   const int y0 = out_h - r.y - r.h;
   gl.BlitFramebuffer(0, 0, width_, height_, r.x, y0, r.x + r.w, y0 + r.h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  if (over) over(r);
   gl.BindFramebuffer(GL_FRAMEBUFFER, picture_.Id());
   glClearColor(clear[0], clear[1], clear[2], clear[3]);
   if (scissor) glEnable(GL_SCISSOR_TEST);

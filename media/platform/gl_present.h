@@ -6,6 +6,7 @@
 // the program stay those of the picture; only the last copy is scaled.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "media/platform/gl_fbo.h"
@@ -44,8 +45,10 @@ class ScaledPresenter {
 
   // Clears the target (out_w x out_h) to black and copies the picture onto it at
   // FitPicture's place and factor, then binds the picture's framebuffer again.
-  // Scissor test and clear colour are left as the program set them.
-  void CopyToTarget(int out_w, int out_h);
+  // Scissor test and clear colour are left as the program set them. `over`,
+  // when given, paints over the target after the copy, while it is bound, and
+  // is told where the picture lies on it.
+  void CopyToTarget(int out_w, int out_h, const std::function<void(const PictureRect&)>& over = nullptr);
 
  private:
   GlFramebuffer picture_;

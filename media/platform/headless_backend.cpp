@@ -4,6 +4,8 @@
 #include <utility>
 
 #include "media/platform/audio_devices.h"
+#include "media/platform/notice.h"
+#include "media/platform/player_settings.h"
 
 namespace platform {
 namespace {
@@ -37,6 +39,7 @@ bool HeadlessBackend::OpenWindow(const WindowSpec& wanted) {
   }
   window_open_ = true;
   title_ = wanted.title;
+  fullscreen_ = CurrentSettings().fullscreen;
   return true;
 }
 
@@ -49,6 +52,10 @@ void HeadlessBackend::Present(int swap_interval) {
   (void)swap_interval;  // nothing waits for a display here
   if (!window_open_) return;
   FlushPendingDrawing();
+  if (gl_.IsOpen()) {
+    if (const std::string notice = volume_keys_.Notice(Millis()); !notice.empty())
+      PaintNotice(notice, PictureRect{0, 0, gl_.Width(), gl_.Height(), 1}, gl_.Height());
+  }
   gl_.Finish();
   WriteShots();
   ++frames_;
@@ -152,12 +159,18 @@ bool HeadlessBackend::PollEvent(Event& out) {
     // The window's own keys are answered here, as a real window would.
     if (out.kind == EventKind::FocusLost) window_keys_.Forget();
     switch (window_keys_.Filter(out)) {
-      case WindowKeys::Verdict::Pass: return true;
+      case WindowKeys::Verdict::Pass:
+        if (volume_keys_.Filter(out, Millis())) break;
+        return true;
       case WindowKeys::Verdict::Take: break;
-      case WindowKeys::Verdict::Toggle:
+      case WindowKeys::Verdict::Toggle: {
         fullscreen_ = !fullscreen_;
         ++fullscreen_switches_;
+        PlayerSettings settings = CurrentSettings();
+        settings.fullscreen = fullscreen_;
+        ChangeSettings(settings, SettingsChange::Player);
         break;
+      }
     }
   }
   return false;

@@ -16,6 +16,7 @@
 #include "media/platform/input_sources.h"
 #include "media/platform/platform.h"
 #include "media/platform/script.h"
+#include "media/platform/volume_keys.h"
 
 namespace platform {
 
@@ -57,9 +58,11 @@ class HeadlessBackend : public Backend {
   uint64_t FramesPresented() const { return frames_; }
   // True once every script line was delivered.
   bool ScriptDelivered() const { return cursor_ >= script_.lines.size(); }
-  // Whether the window would be shown full screen now: Alt+Enter and F11
-  // switch, as in a real window, and never reach the program. Nothing else
-  // changes here (there is no display to fill).
+  // Whether the window would be shown full screen now: it opens as the
+  // player's settings say, Alt+Enter and F11 switch, as in a real window, and
+  // never reach the program. Nothing else changes here (there is no display to
+  // fill). The volume keys are the window's too, and their notice is drawn when
+  // frames are.
   bool Fullscreen() const { return fullscreen_; }
   int FullscreenSwitches() const { return fullscreen_switches_; }
   // What happens once the frame after the script's last line is presented
@@ -95,6 +98,7 @@ class HeadlessBackend : public Backend {
   int next_timer_id_ = 1;
   bool held_[256] = {};
   WindowKeys window_keys_;
+  VolumeKeys volume_keys_;
   bool fullscreen_ = false;
   int fullscreen_switches_ = 0;
   std::vector<std::weak_ptr<HeadlessAudioDevice>> audio_;

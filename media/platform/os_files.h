@@ -19,6 +19,9 @@ bool MayWriteFolder(const std::string& path);
 // an absolute path, else .local/share in the home folder ($HOME, or the one the
 // user database names). Empty when there is no home folder to be found.
 std::string UserDataHome();
+// The folder the user's programs keep their settings in: $XDG_CONFIG_HOME, else
+// .config in the home folder, by the same rules. Empty without a home folder.
+std::string UserConfigHome();
 // Makes the folder and every missing folder above it (new ones readable by this
 // user only). True when the folder exists afterwards.
 bool MakeFolders(const std::string& path, std::string& error);

@@ -42,10 +42,13 @@ bool MayWriteFolder(const std::string& path) {
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && access(path.c_str(), W_OK | X_OK) == 0;
 }
 
-std::string UserDataHome() {
-  // A relative XDG_DATA_HOME is to be ignored: it would depend on where the
-  // program was started.
-  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && xdg[0] == '/') return xdg;
+namespace {
+
+// $VARIABLE when it is an absolute path, else the folder below the home folder.
+// A relative setting is to be ignored: it would depend on where the program was
+// started.
+std::string XdgFolder(const char* variable, const char* below_home) {
+  if (const char* xdg = std::getenv(variable); xdg != nullptr && xdg[0] == '/') return xdg;
   std::string home;
   if (const char* env = std::getenv("HOME"); env != nullptr && env[0] == '/') {
     home = env;
@@ -55,8 +58,14 @@ std::string UserDataHome() {
   }
   if (home.empty()) return home;
   if (home.back() == '/') home.pop_back();
-  return home + "/.local/share";
+  return home + "/" + below_home;
 }
+
+}  // namespace
+
+std::string UserDataHome() { return XdgFolder("XDG_DATA_HOME", ".local/share"); }
+
+std::string UserConfigHome() { return XdgFolder("XDG_CONFIG_HOME", ".config"); }
 
 bool MakeFolders(const std::string& path, std::string& error) {
   if (path.empty()) {

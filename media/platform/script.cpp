@@ -68,6 +68,11 @@ int ScriptKeyCode(const std::string& name) {
                 {"RIGHT", 39}, {"UP", 38},    {"DOWN", 40}};
   for (const auto& k : kNames)
     if (n == k.name) return k.code;
+  // F1 to F12.
+  if (n.size() >= 2 && n.size() <= 3 && n[0] == 'F' && n[1] >= '1' && n[1] <= '9') {
+    uint64_t v = 0;
+    if (ParseNumber(n.substr(1), 12, v) && v >= 1) return 111 + static_cast<int>(v);
+  }
   return 0;
 }
 

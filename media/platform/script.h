@@ -29,7 +29,8 @@ struct Script {
 
 // Key names a script may use besides plain numbers: A-Z, 0-9 (one digit is the
 // digit key; a number of two or more digits, such as 08 or 160, is a
-// virtual-key code), SPACE, ENTER, ESCAPE, BACKSPACE, LEFT, RIGHT, UP, DOWN.
+// virtual-key code), SPACE, ENTER, ESCAPE, BACKSPACE, LEFT, RIGHT, UP, DOWN,
+// F1 to F12.
 // Returns the virtual-key code, or 0 when `name` is none of these.
 int ScriptKeyCode(const std::string& name);
 

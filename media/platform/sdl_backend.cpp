@@ -20,8 +20,12 @@
 #include "media/platform/gl_surface.h"
 #include "media/platform/input_sources.h"
 #include "media/platform/lifetime.h"
+#include "media/platform/notice.h"
 #include "media/platform/platform.h"
+#include "media/platform/player_settings.h"
 #include "media/platform/sdl_keys.h"
+#include "media/platform/volume_keys.h"
+#include "media/platform/window_size.h"
 #include "media/core/strings.h"
 
 namespace platform {
@@ -184,7 +188,9 @@ class SdlBackend : public Backend {
     height_ = wanted.height;
     alpha_ = (wanted.flags & 4) != 0;
     swap_interval_ = -2;  // unknown until the first Present sets it
-    fullscreen_ = fullscreen_wanted_ = false;
+    fullscreen_ = false;
+    // The player's last choice; the switch comes with the first frame.
+    fullscreen_wanted_ = CurrentSettings().fullscreen;
     if (scale_ > 1 && !StartEnlarging()) {
       // The program's own size then, as the picture cannot be enlarged.
       SDL_SetWindowSize(window_, width_, height_);
@@ -225,10 +231,17 @@ class SdlBackend : public Backend {
       SDL_GL_SetSwapInterval(swap_interval);  // not every driver can; then it stays as it is
       swap_interval_ = swap_interval;
     }
+    const std::string notice = volume_keys_.Notice(Millis());
     if (presenter_.IsOpen()) {
+      // The window's real size, every frame: a full-screen request nobody
+      // granted leaves it as it was.
       int w = 0, h = 0;
-      SDL_GL_GetDrawableSize(window_, &w, &h);
-      presenter_.CopyToTarget(w, h);
+      WindowDrawableSize(window_, w, h);
+      presenter_.CopyToTarget(w, h, [&](const PictureRect& picture) {
+        if (!notice.empty()) PaintNotice(notice, picture, h);
+      });
+    } else if (!notice.empty()) {
+      PaintNotice(notice, PictureRect{0, 0, width_, height_, 1}, height_);
     }
     SDL_GL_SwapWindow(window_);
     // A switch asked for during the frame takes effect between frames, so that
@@ -339,6 +352,12 @@ class SdlBackend : public Backend {
       return;
     }
     fullscreen_ = fullscreen_wanted_;
+    // Kept for the next start (a switch to what the settings say already changes nothing).
+    if (CurrentSettings().fullscreen != fullscreen_) {
+      PlayerSettings settings = CurrentSettings();
+      settings.fullscreen = fullscreen_;
+      ChangeSettings(settings, SettingsChange::Player);
+    }
   }
 
   // A key event for the program, unless it is one of the window's own keys.
@@ -348,6 +367,7 @@ class SdlBackend : public Backend {
       case WindowKeys::Verdict::Take: return;
       case WindowKeys::Verdict::Toggle: fullscreen_wanted_ = !fullscreen_wanted_; return;
     }
+    if (volume_keys_.Filter(Event{kind, vk, mods}, Millis())) return;
     Push(kind, vk, mods);
     // These keys type control characters, which text input does not report.
     if (kind != EventKind::KeyUp && (vk == 8 || vk == 13 || vk == 27)) Push(EventKind::Char, vk, mods);
@@ -434,6 +454,7 @@ class SdlBackend : public Backend {
   bool alpha_ = false;
   ScaledPresenter presenter_;
   WindowKeys window_keys_;
+  VolumeKeys volume_keys_;
   bool fullscreen_ = false;
   bool fullscreen_wanted_ = false;
   PadKeys pad_keys_;

@@ -9,8 +9,10 @@
 #include "media/platform/headless_backend.h"
 #include "media/platform/os_files.h"
 #include "media/platform/platform.h"
+#include "media/platform/player_settings.h"
 #include "media/platform/script.h"
 #include "media/program/program.h"
+#include "media/settings/settings_file.h"
 
 namespace program {
 
@@ -33,12 +35,12 @@ const CommandLineOptions& CommandLine() { return Options(); }
 
 void SetTraceFile(std::string path) { Options().trace = std::move(path); }
 
-int SetupFromCommandLine(int argc, char** argv) {
+int SetupFromCommandLine(int argc, char** argv, std::string_view program_name) {
   const char* program = argc > 0 && argv[0] != nullptr ? argv[0] : "zarn";
   auto usage = [&](const std::string& what) {
     std::fprintf(stderr,
-                 "%s: %s\nusage: %s [--scale N] [--headless [--script FILE] [--clock-start MS] [--audio-out PATH] "
-                 "[--trace FILE]]\n",
+                 "%s: %s\nusage: %s [--scale N] [--settings FILE] [--headless [--script FILE] [--clock-start MS] "
+                 "[--audio-out PATH] [--trace FILE]]\n",
                  program, what.c_str(), program);
     return 2;
   };
@@ -46,7 +48,8 @@ int SetupFromCommandLine(int argc, char** argv) {
   platform::HeadlessOptions options;
   bool headless_only = false;
   std::string trace;
-  int scale = 1;
+  int scale = 0;  // 0: as the settings say
+  std::string settings_file;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     auto value = [&](std::string& out) {
@@ -74,6 +77,8 @@ int SetupFromCommandLine(int argc, char** argv) {
         return usage("--clock-start needs a number from 0 to 4294967295, not \"" + ms + "\"");
       options.clock_start = static_cast<uint32_t>(v);
       headless_only = true;
+    } else if (arg == "--settings") {
+      if (!value(settings_file)) return usage("--settings needs a file");
     } else if (arg == "--scale") {
       std::string n;
       if (!value(n)) return usage("--scale needs a whole number from 1 to " + std::to_string(platform::kMaxWindowScale));
@@ -87,8 +92,14 @@ int SetupFromCommandLine(int argc, char** argv) {
   }
   if (headless_only && !headless)
     return usage("--script, --clock-start, --audio-out and --trace need --headless");
+  // The player's settings: from the file named, else in a real window from the
+  // user's own; a headless run reads none unless named, so that scripted runs
+  // never depend on them. --scale is for this run only and never saved.
+  settings_file = FromLaunchDirectory(settings_file);
+  if (settings_file.empty() && !headless) settings_file = settings::DefaultSettingsFile(program_name);
+  settings::UseSettingsFile(settings_file);
   if (!headless) {
-    platform::Install(platform::CreateSdlBackend(scale));
+    platform::Install(platform::CreateSdlBackend(scale != 0 ? scale : platform::CurrentSettings().scale));
     return -1;
   }
   // The headless window fills no display: its picture is the program's own

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace program {
 
@@ -17,6 +18,10 @@ void SetTraceFile(std::string path);
 
 // Understands:
 //   --scale N             the window N times the program's size (1 to platform::kMaxWindowScale)
+//                         for this run, whatever the settings file says
+//   --settings FILE       the player's settings file (settings/settings_file.h); without it a
+//                         window takes DefaultSettingsFile(program_name) (none without a name)
+//                         and a headless run none
 //   --headless            no window; virtual clock; nothing drawn unless a shot is asked for
 //   --script FILE         scripted input for the headless run; the run ends with
 //                         status 0 once all of it is delivered
@@ -27,6 +32,6 @@ void SetTraceFile(std::string path);
 // the program enters its own directory. Installs the backend the options ask for
 // (SDL2 without --headless). Returns -1 to go on, or an exit status (2) after
 // writing the reason to standard error.
-int SetupFromCommandLine(int argc, char** argv);
+int SetupFromCommandLine(int argc, char** argv, std::string_view program_name = {});
 
 }  // namespace program

@@ -21,7 +21,7 @@ void Exit(int status) {
 int RunProgram(int argc, char** argv, void (*body)(), const ProgramLayout& layout) {
   int setup = -1;
   const bool ok = platform::RunReportingErrors([&] {
-    setup = program::SetupFromCommandLine(argc, argv);
+    setup = program::SetupFromCommandLine(argc, argv, layout.name);
     if (setup >= 0) return;
     EnterProgramDirectory(layout);
     body();

@@ -13,7 +13,9 @@
 #include "media/program/program_dir.h"
 
 // Starts the program: reads the command line (the backend options: --scale,
-// --headless, --script, --clock-start, --audio-out, --trace), makes the folder of
+// --settings, --headless, --script, --clock-start, --audio-out, --trace) and the
+// player's settings file (in a real window by default the user's own, named
+// after `layout.name`), makes the folder of
 // the runtime files the working directory (EnterProgramDirectory with `layout`)
 // and runs `body`. When `body` returns, the program ends as by Quit (status 0).
 // A bad command line ends it with status 2 and the reason on standard error; an

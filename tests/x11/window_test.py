@@ -10,15 +10,20 @@ ends it from the start screen; a close request (button or Alt+F4) only leaves
 the start screen, starts a game from the menu, and ends the program in the game.
 With --scaled (on a 1600 x 1200 screen) it checks the enlarged presentation
 instead: --scale 2 opens a 1400 x 1080 window, centred and fixed, showing the
-picture in 2 x 2 blocks; under a window manager (openbox, when installed)
-Alt+Enter fills the screen with the picture at the largest whole factor,
-centred on black, pixel for pixel the windowed picture, and F11 returns to the
-700 x 540 window.
+picture in 2 x 2 blocks; without a window manager Alt+Enter is granted by
+nobody, and the window goes on showing the whole picture, as does F11 after
+it; under a window manager (openbox, when installed) Alt+Enter fills the
+screen with the picture at the largest whole factor, centred on black, pixel
+for pixel the windowed picture, and F11 returns to the 700 x 540 window. The
+program keeps its settings in a folder of the test's own, where each switch
+is saved.
 Prints 'N passed, N failed'.
 """
+import os
 import shutil
 import subprocess
 import sys
+import tempfile
 import time
 
 from Xlib import X, XK, display, protocol
@@ -28,6 +33,10 @@ TITLE = "Zarn"
 WIDTH, HEIGHT = 700, 540
 failures = []
 passes = 0
+# The program's settings file goes here, never into the user's own folder.
+CONFIG = tempfile.mkdtemp(prefix="zarn-x11-config-")
+ENV = dict(os.environ, XDG_CONFIG_HOME=CONFIG)
+SETTINGS = os.path.join(CONFIG, "zarn", "settings.ini")
 
 
 def check(ok, what):
@@ -118,7 +127,7 @@ def wait_exit(proc, timeout=20.0):
 
 def run(d, binary, how):
     screen = d.screen()
-    proc = subprocess.Popen([binary])
+    proc = subprocess.Popen([binary], env=ENV)
     try:
         w = find_window(d, proc)
         check(w is not None, f"{how}: window with caption {TITLE!r} appears")
@@ -251,7 +260,7 @@ def escape_ends(d, w, proc, what):
 def run_scaled(d, binary):
     screen = d.screen()
     sw, sh = screen.width_in_pixels, screen.height_in_pixels
-    proc = subprocess.Popen([binary, "--scale", "2"])
+    proc = subprocess.Popen([binary, "--scale", "2"], env=ENV)
     try:
         w = shown(d, proc, "--scale 2")
         if w is None:
@@ -272,15 +281,50 @@ def run_scaled(d, binary):
             proc.kill()
             proc.wait()
 
+    # No window manager: the full-screen request is granted by nobody and the
+    # window keeps its size. The program switches all the same (and saves it);
+    # the picture must go on filling the window it really has.
+    proc = subprocess.Popen([binary], env=ENV)
+    try:
+        w = shown(d, proc, "no window manager")
+        if w is not None:
+            windowed = image(w, WIDTH, HEIGHT)[0]
+
+            def as_windowed():
+                now = image(w, WIDTH, HEIGHT)[0]
+                return all(now[i:i + 3] == windowed[i:i + 3] for i in range(0, len(now), 4))
+
+            def saved(value):
+                try:
+                    with open(SETTINGS, encoding="utf-8") as f:
+                        return f"fullscreen = {value}" in f.read()
+                except OSError:
+                    return False
+
+            focus(d, w)
+            for keys, value, what in ((["Alt_L", "Return"], "yes", "Alt+Enter"), (["F11"], "no", "F11")):
+                key(d, keys)
+                check(soon(lambda: saved(value)), f"no window manager, {what}: the switch is saved")
+                time.sleep(0.5)  # frames after the switch
+                g = geometry(d, w)
+                check(g[:2] == (WIDTH, HEIGHT), f"no window manager, {what}: the window keeps its size (got {g})")
+                check(as_windowed(), f"no window manager, {what}: the window shows the whole picture as before")
+            escape_ends(d, w, proc, "no window manager")
+    finally:
+        if proc.poll() is None:
+            proc.kill()
+            proc.wait()
+
     if shutil.which("openbox") is None:
         print("skipped: full screen needs a window manager; openbox is not installed "
               "(tools/install-deps.sh installs it)")
         return
+    shutil.rmtree(os.path.dirname(SETTINGS), ignore_errors=True)  # a fresh start, in a window
     wm = subprocess.Popen(["openbox", "--sm-disable"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     proc = None
     try:
         time.sleep(1.5)
-        proc = subprocess.Popen([binary])
+        proc = subprocess.Popen([binary], env=ENV)
         w = shown(d, proc, "full screen")
         if w is None:
             return
@@ -336,6 +380,7 @@ def main():
         for how in ("Escape", "close button", "Alt+F4"):
             run(d, binary, how)
     d.close()
+    shutil.rmtree(CONFIG, ignore_errors=True)
     print(f"{passes} passed, {len(failures)} failed")
     return 1 if failures else 0
 
