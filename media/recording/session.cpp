@@ -300,16 +300,26 @@ class Player : public platform::Backend {
     if (settings_.at_end) settings_.at_end();
   }
   void Desync(const std::string& asked, const Record& held, const std::string& more = {}) {
+    Fail(rec_.path + ": out of sync at frame " + std::to_string(frames_ + 1) + ": the program asked for " + asked +
+         ", but the recording holds " + Describe(held) + more);
+  }
+
+ public:
+  // Ends the replay: it cannot go on as recorded, for the reason given.
+  void Fail(const std::string& why) {
     if (stopped_) return;
     stopped_ = true;
     auto& outcome = S().outcome;
     outcome.in_sync = false;
-    outcome.message = rec_.path + ": out of sync at frame " + std::to_string(frames_ + 1) + ": the program asked for " +
-                      asked + ", but the recording holds " + Describe(held) + more;
+    outcome.message = why;
     if (settings_.at_desync) settings_.at_desync(outcome.message);
   }
 
+ private:
+
   // Waits until this frame is as far from the first as it was when recorded.
+  static constexpr int32_t kLongestPause = 5000;
+  static constexpr int32_t kMostBehind = 100;
   void Pace() {
     const Record* next = Current();
     if (next == nullptr || next->kind != RecordKind::Present) return;
@@ -321,7 +331,15 @@ class Player : public platform::Backend {
       recorded_start_ = recorded;
       return;
     }
-    const uint32_t due = real_start_ + (recorded - recorded_start_);
+    uint32_t due = real_start_ + (recorded - recorded_start_);
+    // A recorded pause longer than kLongestPause (the machine slept, say) is cut
+    // short, and a replay that fell behind does not hurry to catch up: either
+    // way the frames after keep their pace from here.
+    if (const auto wait = static_cast<int32_t>(due - now); wait > kLongestPause || wait < -kMostBehind) {
+      const int32_t shift = wait > 0 ? wait - kLongestPause : wait;
+      real_start_ -= static_cast<uint32_t>(shift);
+      due -= static_cast<uint32_t>(shift);
+    }
     for (;;) {
       const auto wait = static_cast<int32_t>(due - inner_->Millis());
       if (wait <= 0 || viewer_stopped_) return;
@@ -389,8 +407,10 @@ void LayOut(const std::filesystem::path& place, KeptState state, const std::stri
 }
 
 // Makes a fresh private folder for the kept files of this replay, removed when
-// the program ends. False when none can be made.
-bool MakeReplayFolder(std::string& error) {
+// the program ends (or at once, with `keep` false: a replay that reads no kept
+// file leaves nothing behind even when it is killed). False when none can be
+// made.
+bool MakeReplayFolder(std::string& error, bool keep = true) {
   auto& s = S();
   std::error_code no_temp;
   const auto base = std::filesystem::temp_directory_path(no_temp);
@@ -399,6 +419,10 @@ bool MakeReplayFolder(std::string& error) {
     const auto folder = (no_temp ? std::filesystem::path("/tmp") : base) / ("zarn-replay-" + std::to_string(random()));
     std::error_code made;
     if (std::filesystem::create_directory(folder, made) && !made) {
+      if (!keep) {
+        std::filesystem::remove(folder, made);
+        return true;
+      }
       s.replay_folder = folder.string();
       platform::AddExitHook([] {
         std::error_code ignored;
@@ -438,7 +462,9 @@ std::unique_ptr<platform::Backend> StartRecording(std::unique_ptr<platform::Back
 
 std::unique_ptr<platform::Backend> StartReplay(std::unique_ptr<platform::Backend> inner, Recording recording,
                                               ReplaySettings settings, std::string& error) {
-  if (!MakeReplayFolder(error)) return nullptr;
+  // Made when the first kept file is looked up; whether one can be made is
+  // found out now.
+  if (!MakeReplayFolder(error, false)) return nullptr;
   auto player = std::make_unique<Player>(std::move(inner), std::move(recording), std::move(settings));
   platform::AddExitHook([] {
     if (S().player != nullptr) S().player->Finish();
@@ -449,6 +475,14 @@ std::unique_ptr<platform::Backend> StartReplay(std::unique_ptr<platform::Backend
 bool ReplayKeptFile(std::string_view name, std::string& path, std::string& seed) {
   auto& s = S();
   if (!s.outcome.replaying) return false;
+  std::string error;
+  if (s.replay_folder.empty() && !MakeReplayFolder(error)) {
+    // The replay cannot go on without it, and the player's own file is no
+    // stand-in.
+    if (s.player != nullptr) s.player->Fail(error);
+    path = seed = std::string();
+    return true;
+  }
   const std::string base = std::filesystem::path(std::string(name)).filename().string();
   const std::filesystem::path folder = std::filesystem::path(s.replay_folder) / std::to_string(++s.kept_laid_out);
   path = (folder / base).string();

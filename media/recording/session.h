@@ -45,8 +45,8 @@ struct ReplaySettings {
   bool paced = false;
   // The recording is played out, or the viewer closed the replay's window.
   std::function<void()> at_end;
-  // The program asked for something the recording does not hold at that point;
-  // gets the message that says so.
+  // The program asked for something the recording does not hold at that point
+  // (or the replay cannot go on); gets the message that says so.
   std::function<void(const std::string&)> at_desync;
 };
 
