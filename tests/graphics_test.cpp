@@ -4,10 +4,8 @@
 #include <cmath>
 #include <deque>
 
-#include "media/graphics/frame_limit.h"
 #include "media/graphics/gl/gl_driver.h"
 #include "media/media.h"
-#include "media/platform/player_settings.h"
 #include "support/headless.h"
 
 using test_support::HeadlessSetup;
@@ -298,7 +296,7 @@ TEST(Graphics, ElapsedMillisWrapsAt32Bits) {
 }
 
 // A backend whose clock moves only when the program sleeps; it records the
-// time of every presented frame.
+// time of every presented frame, and which frames it was asked to hold back.
 class PacingBackend : public platform::Backend {
  public:
   const char* Name() const override { return "pacing"; }
@@ -306,9 +304,12 @@ class PacingBackend : public platform::Backend {
   void CloseWindow() override { open = false; }
   bool WindowOpen() const override { return open; }
   bool HasGL() const override { return false; }
+  void HoldUnpacedFrame() override { held_next = true; }
   void Present(int swap_interval) override {
     presents.push_back(now);
     intervals.push_back(swap_interval);
+    held.push_back(held_next);
+    held_next = false;
   }
   // One timer at most, ticking every `period` ms from its start; waiting for
   // it moves the clock to its next tick.
@@ -340,20 +341,8 @@ class PacingBackend : public platform::Backend {
   int slept = 0;
   std::vector<uint32_t> presents;
   std::vector<int> intervals;
-};
-
-// The frame limit as the player's settings have it, given back after each test.
-class LimitSetting {
- public:
-  explicit LimitSetting(bool on) {
-    platform::PlayerSettings s = saved_;
-    s.limit_menu_rate = on;
-    platform::ChangeSettings(s, platform::SettingsChange::Program);
-  }
-  ~LimitSetting() { platform::ChangeSettings(saved_, platform::SettingsChange::Program); }
-
- private:
-  platform::PlayerSettings saved_ = platform::CurrentSettings();
+  std::vector<bool> held;  // per presented frame: announced as paced by nothing
+  bool held_next = false;
 };
 
 PacingBackend& InstallPacing() {
@@ -398,8 +387,7 @@ TEST(FramePacing, ALateFrameRestartsTheScheduleInsteadOfHurrying) {
   EXPECT_GE(b.presents[2] - b.presents[1], 16u);
 }
 
-TEST(FramePacing, WithoutARateOrLimitFlipMinusOneNeitherSleepsNorSyncs) {
-  const LimitSetting off(false);
+TEST(FramePacing, WithoutARateFlipMinusOneNeitherSleepsNorSyncs) {
   PacingBackend& b = InstallPacing();
   ASSERT_TRUE(OpenGraphics(700, 540, 0, 0, 0));
   b.presents.clear();
@@ -423,49 +411,29 @@ TEST(FramePacing, FullScreenRateAsksForVsyncInstead) {
   CloseGraphics();
 }
 
-TEST(FramePacing, ScreensWithoutATimerAreHeldToTheGameRateUnlessTurnedOff) {
-  const LimitSetting on(true);
-  PacingBackend& b = InstallPacing();
-  ASSERT_TRUE(OpenGraphics(700, 540, 0, 0, 0));
-  b.presents.clear();
-  // Drawing takes 5 ms a frame: each frame sleeps 11 ms more; one that took
-  // 30 ms goes at once; with the limit off nothing waits.
-  for (int work : {5, 5, 5, 30}) {
-    b.now += work;
-    Flip(-1);
-  }
-  {
-    const LimitSetting off(false);
-    b.now += 5;
-    Flip(-1);
-  }
-  EXPECT_EQ(b.presents, (std::vector<uint32_t>{1005, 1021, 1037, 1067, 1072}));
-  EXPECT_EQ(b.slept, 22);
-  CloseGraphics();
-
-  // Across the clock's wrap, and a clock that went back is no reason to wait long.
-  FrameLimit limit;
-  limit.Presented(0xFFFFFFF8u);
-  EXPECT_EQ(limit.Delay(2, false), 6);
-  EXPECT_EQ(limit.Delay(0xFFFFFF00u, false), 0);
-}
-
-TEST(FramePacing, FramesAfterATickWaitKeepTheTimersPace) {
-  const LimitSetting on(true);
+// The window holds back what nothing paced (the screens without a timer), and
+// only that: a frame after a tick wait keeps the timer's pace.
+TEST(FramePacing, OnlyFramesWithoutATickWaitSinceThePreviousAreOfferedForHolding) {
   PacingBackend& b = InstallPacing();
   ASSERT_TRUE(OpenGraphics(700, 540, 0, 0, 0));
   auto timer = CreateTickTimer(60);  // ticks at 1016, 1032, ...
   ASSERT_NE(timer, nullptr);
   b.presents.clear();
+  b.held.clear();
   b.now = 1010;
   Flip(-1);  // the menu's last frame, then the game's
   for (int i = 0; i < 3; ++i) {
     EXPECT_EQ(WaitTicks(timer), 1);
     Flip(-1);
   }
-  Flip(-1);  // unpaced again: 16 ms after the last game frame
-  EXPECT_EQ(b.presents, (std::vector<uint32_t>{1010, 1016, 1032, 1048, 1064}));
-  EXPECT_EQ(b.slept, 16);
+  b.now = 1070;
+  IsKeyDown('A');  // a tick taken off the queue while polling input paces nothing
+  EXPECT_EQ(timer->Ticks(), 4);
+  Flip(-1);
+  Flip(-1);
+  EXPECT_EQ(b.held, (std::vector<bool>{true, false, false, false, true, true}));
+  EXPECT_EQ(b.presents, (std::vector<uint32_t>{1010, 1016, 1032, 1048, 1070, 1070}));
+  EXPECT_EQ(b.slept, 0) << "the program itself never sleeps for the limit";
   timer.reset();
   CloseGraphics();
 }

@@ -7,6 +7,7 @@
 #include <random>
 #include <vector>
 
+#include "media/platform/frame_limit.h"
 #include "media/platform/gl_present.h"
 #include "media/platform/gl_surface.h"
 
@@ -148,4 +149,29 @@ TEST(ScaledPresenter, FactorOneIsThePictureItself) {
   presenter.CopyToTarget(W, H);
   presenter.Close();
   EXPECT_TRUE(Read(W, H) == picture);
+}
+
+// The hold a real window gives frames that nothing paced, on its own clock:
+// drawing takes 5 ms a frame, so each frame waits 11 ms more; one that took 30
+// ms goes at once.
+TEST(FrameLimit, HoldsToSixteenMillisecondsAfterThePreviousFrame) {
+  platform::FrameLimit limit;
+  uint32_t now = 1000;
+  int slept = 0;
+  std::vector<uint32_t> presents;
+  for (uint32_t work : {5u, 5u, 5u, 30u, 16u}) {
+    now += work;
+    const int ms = limit.Delay(now);
+    slept += ms;
+    now += static_cast<uint32_t>(ms);
+    limit.Presented(now);
+    presents.push_back(now);
+  }
+  EXPECT_EQ(presents, (std::vector<uint32_t>{1005, 1021, 1037, 1067, 1083}));
+  EXPECT_EQ(slept, 22);
+
+  // Across the clock's wrap, and a clock that went back is no reason to wait long.
+  limit.Presented(0xFFFFFFF8u);
+  EXPECT_EQ(limit.Delay(2), 6);
+  EXPECT_EQ(limit.Delay(0xFFFFFF00u), 0);
 }

@@ -6,14 +6,12 @@
 
 #include "media/core/module_state.h"
 #include "media/core/registry.h"
-#include "media/graphics/frame_limit.h"
 #include "media/graphics/gl/gl_driver.h"
 #include "media/graphics/renderer.h"
 #include "media/input/keyboard.h"
 #include "media/input/tick_waits.h"
 #include "media/platform/lifetime.h"
 #include "media/platform/platform.h"
-#include "media/platform/player_settings.h"
 
 namespace {
 
@@ -34,7 +32,6 @@ struct GraphicsState {
   int sync_frac = 0;
   int sync_accum = 0;
   uint32_t sync_time = 0;
-  FrameLimit limit;
   unsigned tick_waits = 0;  // TickWaitsSoFar at the previous limited frame
   int width = 0, height = 0, depth = 0, hertz = 0, flags = 0;
   int mask_r = 0, mask_g = 0, mask_b = 0;
@@ -242,8 +239,6 @@ std::shared_ptr<TPlanoGraphics> OpenGraphics(int width, int height, int depth, i
     s.sync_accum = 0;
     s.sync_time = static_cast<uint32_t>(ElapsedMillis());
   }
-  // The new window's first frame goes at once.
-  s.limit = FrameLimit();
   s.tick_waits = TickWaitsSoFar();
   EnablePolledInput(nullptr);
   s.exclusive = g;
@@ -303,15 +298,11 @@ void Flip(int sync) {
     s.driver->Flip(0);
     return;
   }
-  // A frame the program did not pace waits for the game loop's rate (frame_limit.h).
-  auto& backend = platform::Current();
+  // A frame the program did not pace by a tick wait since the previous one may
+  // be held back by the window (platform/frame_limit.h).
   const unsigned waits = TickWaitsSoFar();
-  const bool paced = waits != s.tick_waits;
+  if (waits == s.tick_waits) platform::Current().HoldUnpacedFrame();
   s.tick_waits = waits;
-  if (platform::CurrentSettings().limit_menu_rate) {
-    if (const int ms = s.limit.Delay(backend.Millis(), paced); ms > 0) backend.SleepMillis(ms);
-  }
-  s.limit.Presented(backend.Millis());
   s.driver->Flip(s.auto_sync ? 1 : 0);
 }
 

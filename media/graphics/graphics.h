@@ -34,8 +34,8 @@ int graphics_flags();
 void Cls();
 // Presents the frame: sync 0 no vsync, 1 vsync, -1 as set up by OpenGraphics.
 // With -1 and no rate of its own, a frame presented without a tick wait since
-// the previous one is held to 16 ms after it, unless the player's settings
-// turn that off (see frame_limit.h).
+// the previous one may be held by a real window to 16 ms after it, unless the
+// player's settings turn that off (see platform/frame_limit.h).
 void Flip(int sync = -1);
 // Milliseconds from the platform's monotonic clock, wrapping at 2^32.
 int ElapsedMillis();

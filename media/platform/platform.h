@@ -77,6 +77,11 @@ class Backend {
   virtual bool HasGL() const = 0;
   // Presents the back buffer with the given swap interval (0 = no vsync).
   virtual void Present(int swap_interval) = 0;
+  // Called before Present for a frame the program did not pace by waiting on a
+  // tick timer since its previous frame. A backend showing a real window holds
+  // it back, on its own clock, to the game loop's rate when the player's
+  // settings ask for it (frame_limit.h); the program reads nothing of this.
+  virtual void HoldUnpacedFrame() {}
 
   // Event pump: PollEvent never blocks; WaitEvent blocks until at least one
   // event is pending (it does not take it off the queue).

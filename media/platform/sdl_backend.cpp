@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "media/platform/audio_devices.h"
+#include "media/platform/frame_limit.h"
 #include "media/platform/gl_present.h"
 #include "media/platform/gl_surface.h"
 #include "media/platform/input_sources.h"
@@ -188,6 +189,7 @@ class SdlBackend : public Backend {
     height_ = wanted.height;
     alpha_ = (wanted.flags & 4) != 0;
     swap_interval_ = -2;  // unknown until the first Present sets it
+    frame_limit_ = FrameLimit();  // the new window's first frame goes at once
     fullscreen_ = false;
     // The player's last choice; the switch comes with the first frame.
     fullscreen_wanted_ = CurrentSettings().fullscreen;
@@ -224,8 +226,14 @@ class SdlBackend : public Backend {
   }
   bool HasGL() const override { return context_ != nullptr; }
 
+  void HoldUnpacedFrame() override {
+    if (window_ == nullptr || !CurrentSettings().limit_menu_rate) return;
+    if (const int ms = frame_limit_.Delay(Millis()); ms > 0) SleepMillis(ms);
+  }
+
   void Present(int swap_interval) override {
     if (window_ == nullptr) return;
+    frame_limit_.Presented(Millis());
     FlushPendingDrawing();
     if (swap_interval != swap_interval_) {
       SDL_GL_SetSwapInterval(swap_interval);  // not every driver can; then it stays as it is
@@ -455,6 +463,7 @@ class SdlBackend : public Backend {
   ScaledPresenter presenter_;
   WindowKeys window_keys_;
   VolumeKeys volume_keys_;
+  FrameLimit frame_limit_;
   bool fullscreen_ = false;
   bool fullscreen_wanted_ = false;
   PadKeys pad_keys_;

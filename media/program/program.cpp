@@ -4,13 +4,26 @@
 #include <cstdlib>
 #include <utility>
 
+#include "media/core/module_state.h"
 #include "media/platform/lifetime.h"
 #include "media/program/command_line.h"
 
 namespace program {
+namespace {
+
+struct Ending {
+  std::function<int(int)> decide;
+};
+
+Ending& E() { return core::ModuleState<Ending>(); }
+
+}  // namespace
+
+void DecideExitStatus(std::function<int(int)> decide) { E().decide = std::move(decide); }
 
 void Exit(int status) {
   if (!platform::RunEveryExitHook()) status = -1;
+  if (E().decide) status = E().decide(status);
   std::fflush(stdout);
   std::fflush(stderr);
   std::exit(status);

@@ -42,4 +42,9 @@ namespace program {
 // status becomes -1.
 [[noreturn]] void Exit(int status);
 
+// Lets `decide` choose the status the process ends with: once the exit actions
+// have run, it gets the status the program was ending with and returns the one
+// to end with (a replay's check gives its verdict this way).
+void DecideExitStatus(std::function<int(int)> decide);
+
 }  // namespace program

@@ -4,6 +4,7 @@
 
 #include "media/core/module_state.h"
 #include "media/platform/os_files.h"
+#include "media/recording/session.h"
 
 namespace {
 
@@ -78,6 +79,14 @@ KeptFile PlaceForKeptFile(std::string_view relative, std::string_view name, bool
   return {JoinPath(dir, relative.substr(slash == std::string_view::npos ? 0 : slash + 1)), std::string(relative)};
 }
 
-KeptFile PlaceForKeptFile(std::string_view relative) { return PlaceForKeptFile(relative, S().name, S().installed); }
+KeptFile PlaceForKeptFile(std::string_view relative) {
+  // A replay reads the copy its recording holds, laid out where the player's own
+  // file is never touched; a recording notes what the program finds.
+  KeptFile place;
+  if (recording::ReplayKeptFile(relative, place.path, place.seed)) return place;
+  place = PlaceForKeptFile(relative, S().name, S().installed);
+  recording::RecordKeptFile(relative, place.path, place.seed);
+  return place;
+}
 
 const std::string& LaunchDirectory() { return S().launch_directory; }

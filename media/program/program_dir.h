@@ -49,7 +49,9 @@ struct KeptFile {
   std::string seed;  // read instead while `path` does not exist; empty when none
 };
 KeptFile PlaceForKeptFile(std::string_view relative, std::string_view name, bool installed);
-// The same for the running program (the layout given to RunProgram).
+// The same for the running program (the layout given to RunProgram). A run that
+// is recorded notes what the program finds there; a replay gets the recorded
+// copy in a temporary folder instead (see media/recording/session.h).
 KeptFile PlaceForKeptFile(std::string_view relative);
 
 // The working directory at the first call of EnterProgramDirectory (empty before).

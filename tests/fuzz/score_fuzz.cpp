@@ -3,37 +3,20 @@
 // a number; sorting in a new result keeps the twelve scores (as numbers) and
 // puts the largest first; saving the table and reading it back gives the same
 // ten entries.
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "game/highscore.h"
+#include "scratch.h"
 
 namespace {
 
 void Check(bool ok) {
   if (!ok) std::abort();
-}
-
-const std::string& ScratchFolder() {
-  static const std::string folder = [] {
-    std::string pattern = (std::filesystem::temp_directory_path() / "zarn_score_fuzz_XXXXXX").string();
-    Check(mkdtemp(pattern.data()) != nullptr);
-    static std::string removed_at_exit;
-    removed_at_exit = pattern;
-    std::atexit([] {
-      std::error_code ec;
-      std::filesystem::remove_all(removed_at_exit, ec);
-    });
-    return pattern;
-  }();
-  return folder;
 }
 
 std::vector<int> Scores(const ScoreTable& table) {
@@ -47,7 +30,7 @@ std::vector<int> Scores(const ScoreTable& table) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 2 * kScoreFileReadLimit) return 0;
-  const std::string path = ScratchFolder() + "/score.txt";
+  const std::string path = fuzz_support::ScratchFolder("score") + "/score.txt";
   const std::u16string where = TextFromBytes(path);
   FILE* f = std::fopen(path.c_str(), "wb");
   Check(f != nullptr);

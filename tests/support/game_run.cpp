@@ -36,7 +36,7 @@ fs::path FreshTempDir(const std::string& prefix) {
 // standard error into `err_file`, from `launch_dir` when one is named; returns the
 // exit status (-1 when it did not exit normally).
 int Spawn(const std::string& program, const std::vector<std::string>& args, const fs::path& err_file,
-          const RunOptions& options) {
+          const RunOptions& options, const fs::path& out_file = "/dev/null") {
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(program.c_str()));
   for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -45,7 +45,7 @@ int Spawn(const std::string& program, const std::vector<std::string>& args, cons
   if (pid < 0) return -1;
   if (pid == 0) {
     if (!freopen(err_file.c_str(), "wb", stderr)) _exit(126);
-    if (!freopen("/dev/null", "wb", stdout)) _exit(126);
+    if (!freopen(out_file.c_str(), "wb", stdout)) _exit(126);
     for (const std::string& setting : options.env) putenv(const_cast<char*>(setting.c_str()));
     if (!options.launch_dir.empty() && chdir(options.launch_dir.c_str()) != 0) _exit(125);
     execv(program.c_str(), argv.data());
@@ -96,6 +96,37 @@ std::string ScriptText(const std::string& name) {
   return ReadWhole(path);
 }
 
+namespace {
+
+void ReadTrace(Run& run, const fs::path& trace_file) {
+  run.trace = ReadWhole(trace_file);
+  std::istringstream lines(run.trace);
+  for (std::string line; std::getline(lines, line);) {
+    Json frame = Json::parse(line, nullptr, false);
+    if (frame.is_discarded()) {
+      ADD_FAILURE() << "trace line is not JSON: " << line;
+      continue;
+    }
+    run.frames.push_back(std::move(frame));
+  }
+}
+
+}  // namespace
+
+Run RunGame(const std::vector<std::string>& args, const RunOptions& options, const std::string& trace_file) {
+  Run run;
+  const fs::path dir = FreshTempDir("zarn-run-");
+  const fs::path err_file = dir / "stderr.txt", out_file = dir / "stdout.txt";
+  const std::string program_dir = options.program_dir.empty() ? ZARN_BUILD_DIR : options.program_dir;
+  run.status = Spawn(program_dir + "/zarn", args, err_file, options, out_file);
+  run.err = ReadWhole(err_file);
+  run.out = ReadWhole(out_file);
+  if (!trace_file.empty()) ReadTrace(run, trace_file);
+  std::error_code ec;
+  fs::remove_all(dir, ec);
+  return run;
+}
+
 Run RunScript(const std::string& script, const RunOptions& options) {
   Run run;
   const fs::path dir = FreshTempDir("zarn-run-");
@@ -108,16 +139,7 @@ Run RunScript(const std::string& script, const RunOptions& options) {
   args.insert(args.end(), options.extra_args.begin(), options.extra_args.end());
   run.status = Spawn(program_dir + "/zarn", args, err_file, options);
   run.err = ReadWhole(err_file);
-  run.trace = ReadWhole(trace_file);
-  std::istringstream lines(run.trace);
-  for (std::string line; std::getline(lines, line);) {
-    Json frame = Json::parse(line, nullptr, false);
-    if (frame.is_discarded()) {
-      ADD_FAILURE() << "trace line is not JSON: " << line;
-      continue;
-    }
-    run.frames.push_back(std::move(frame));
-  }
+  ReadTrace(run, trace_file);
   std::error_code ec;
   fs::remove_all(dir, ec);
   return run;

@@ -18,6 +18,7 @@ struct Run {
   std::vector<Json> frames;  // the trace
   std::string trace;         // the trace file as written
   std::string err;           // what the program wrote to standard error
+  std::string out;           // what the program wrote to standard output
 
   // The frame whose "f" is `f`; fails the test (and gives an empty object) when
   // there is none.
@@ -52,6 +53,10 @@ struct RunOptions {
 
 // Runs the game headless with the script text.
 Run RunScript(const std::string& script, const RunOptions& options = {});
+// Runs the game with exactly `args` (the program's folder, environment and
+// launch folder as `options` say; its clock, script and trace options unused).
+// `trace_file`, when named, is read back into the run's trace.
+Run RunGame(const std::vector<std::string>& args, const RunOptions& options = {}, const std::string& trace_file = {});
 // Runs the game with the checked-in script tests/scripts/NAME.
 Run RunScriptFile(const std::string& name, const RunOptions& options = {});
 // The text of a checked-in script.
