@@ -542,6 +542,9 @@ TEST(RecordedRuns, BadOptionsAndUnusableFilesStopBeforeTheRunNamingTheFile) {
       {{"--replay", g.Rec("junk.zrec"), "--check"},
        "the recording \"" + g.Rec("junk.zrec") + "\" cannot be played: it is not a Zarn recording"},
       {{"--trace", folder}, "cannot write the --trace file \"" + folder + "\""},
+      {{"--headless", "--replay", g.Rec("missing.zrec"), "--audio-out", folder},
+       "cannot write the --audio-out file \"" + folder + "\""},
+      {{"--settings", g.Rec("s.ini"), "--replay", g.Rec("b")}, "--settings cannot be combined with --replay"},
   };
   for (const Case& c : cases) {
     const auto r = run(c.args);

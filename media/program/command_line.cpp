@@ -85,7 +85,6 @@ int SetUpReplay(const std::string& path, bool headless, bool check, const std::s
   std::unique_ptr<platform::Backend> shown;
   if (headless) {
     options.draw = false;
-    options.audio_out = FromLaunchDirectory(options.audio_out);
     shown = std::make_unique<platform::HeadlessBackend>(options, platform::Script{});
   } else {
     shown = platform::CreateSdlBackend(scale);
@@ -205,9 +204,13 @@ int SetupFromCommandLine(int argc, char** argv, std::string_view program_name) {
   }
   if (headless_only && !headless) return usage("--script, --clock-start and --audio-out need --headless");
   Options().trace = FromLaunchDirectory(trace);
-  if (!trace.empty()) {
-    if (const std::string why = platform::CannotWrite(Options().trace); !why.empty())
-      return usage("cannot write the --trace file \"" + Options().trace + "\": " + why);
+  options.audio_out = FromLaunchDirectory(options.audio_out);
+  // Files the run writes are checked now, as the script is read now: a run that
+  // could not write them must not start.
+  for (const auto& [option, path] : {std::pair{"--audio-out", options.audio_out}, std::pair{"--trace", Options().trace}}) {
+    if (path.empty()) continue;
+    if (const std::string why = platform::CannotWrite(path); !why.empty())
+      return usage(std::string("cannot write the ") + option + " file \"" + path + "\": " + why);
   }
   if (!replay.empty())
     return SetUpReplay(FromLaunchDirectory(replay), headless, check, to_script, scale != 0 ? scale : 1, options);
@@ -223,13 +226,6 @@ int SetupFromCommandLine(int argc, char** argv, std::string_view program_name) {
   // The headless window fills no display: its picture is the program's own
   // size whatever the scale.
   options.script = FromLaunchDirectory(options.script);
-  options.audio_out = FromLaunchDirectory(options.audio_out);
-  // Files the run writes are checked now, as the script is read now: a run that
-  // could not write them must not start.
-  if (!options.audio_out.empty()) {
-    if (const std::string why = platform::CannotWrite(options.audio_out); !why.empty())
-      return usage("cannot write the --audio-out file \"" + options.audio_out + "\": " + why);
-  }
   platform::Script script;
   if (!options.script.empty()) {
     std::string error;
